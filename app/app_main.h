@@ -1,0 +1,10 @@
+// The demo's main function: open the window, pump messages, draw a frame
+// whenever the queue is empty, stop on the exit rules, shut down.
+#pragma once
+
+#include "app/frame_timer.h"
+
+int app_main(void* instance, void* previous_instance, char* command_line, int show_command);
+
+// The process-wide objects built before app_main runs (see app/main.cpp).
+extern FrameTimer frame_timer;

@@ -1,0 +1,1 @@
+#include "app/frame_timer.h"

@@ -1,0 +1,2 @@
+#include "app/app_main.h"
+int main() { return 0; }

@@ -1,0 +1,1 @@
+#include "assets/picture_texture.h"

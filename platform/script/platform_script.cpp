@@ -1,0 +1,2 @@
+// Scripted platform layer for tests.
+#include "platform/platform.h"

@@ -1,0 +1,2 @@
+// Platform layer on SDL2.
+#include "platform/platform.h"

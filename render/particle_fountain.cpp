@@ -1,0 +1,1 @@
+#include "render/particle_fountain.h"

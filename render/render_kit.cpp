@@ -1,0 +1,1 @@
+#include "render/render_kit.h"

@@ -1,0 +1,1 @@
+#include "render/textured_quad.h"

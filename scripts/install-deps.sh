@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, only those that are missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config git
+  libsdl2-dev libgl1-mesa-dri libglu1-mesa-dev libosmesa6-dev libegl-dev
+  libmpg123-dev libturbojpeg0-dev libkissfft-dev libmp3lame-dev lame
+  libfreetype-dev fonts-dejavu-core libstb-dev libpng-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth x11-utils x11-apps xdotool imagemagick
+  clang libclang-rt-14-dev valgrind
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
