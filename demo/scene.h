@@ -19,6 +19,10 @@ class Scene {
   float music_seconds = 0.0f;
 };
 
+// The one Scene, built during static construction after demo_mesh and the
+// FrameTimer (see app/main.cpp).
+extern Scene scene;
+
 // The scene module's state.
 extern uint32_t music_stream;
 extern uint64_t music_position;
