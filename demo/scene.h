@@ -39,3 +39,15 @@ extern float intro_z, sphere_spin, mesh_spin, mesh_z, fade_alpha, credits_alpha,
 extern RenderKit scene_render_kit;
 extern TexturedQuad scene_quad;
 extern ParticleFountain scene_fountain;
+
+// The animation variables' values when the demo starts.
+constexpr float initial_intro_z = -10.0f;
+constexpr float initial_sphere_spin = 0.0f;
+constexpr float initial_mesh_spin = 0.0f;
+constexpr float initial_mesh_z = -5.0f;
+constexpr float initial_fade_alpha = 1.0f;
+constexpr float initial_credits_alpha = 0.0f;
+constexpr float initial_slide_x = -13.0f;
+
+// Element 0 of the spectrum must be strictly above this for a bass hit.
+constexpr float bass_hit_level = 0.05f;

@@ -1,0 +1,137 @@
+// The window's part of the show, replayed offscreen: what GlWindow::resize,
+// GlWindow::init_gl and GlWindow::draw_frame do around the scene.
+#include "tools/render_frames/show_harness.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+#include <stb_image.h>
+#include <stb_image_write.h>
+
+#include <cstring>
+
+#include "audio/bass.h"
+#include "audio/scripted/scripted_music.h"
+#include "demo/scene.h"
+#include "platform/platform.h"
+#include "platform/script/platform_script.h"
+
+namespace {
+
+constexpr int band_bottom = 100;
+constexpr int band_height = 550;
+
+// A context reused from an earlier show in the same process still carries
+// that show's state; put back what a new context starts with.
+void return_to_new_context_state() {
+  auto unlock_arrays = reinterpret_cast<PFNGLUNLOCKARRAYSEXTPROC>(
+      platform::gl_proc_address("glUnlockArraysEXT"));
+  if (unlock_arrays != nullptr) unlock_arrays();
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  glDisable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ZERO);
+  glDisable(GL_TEXTURE_GEN_S);
+  glDisable(GL_TEXTURE_GEN_T);
+  glDisable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+}  // namespace
+
+namespace show {
+
+bool open_offscreen_window() {
+  if (!platform::script::make_offscreen_gl(screen_width, screen_height)) return false;
+  return_to_new_context_state();
+
+  // The window's resize for a 1024 x 768 client.
+  glViewport(0, band_bottom, screen_width, band_height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(45.0, static_cast<double>(screen_width) / screen_height, 0.1f, 400.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+
+  // The window's base GL state.
+  glClearDepth(1.0);
+  glDepthFunc(GL_LEQUAL);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glEnable(GL_TEXTURE_2D);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  return true;
+}
+
+void reset_show_state() {
+  intro_z = initial_intro_z;
+  sphere_spin = initial_sphere_spin;
+  mesh_spin = initial_mesh_spin;
+  mesh_z = initial_mesh_z;
+  fade_alpha = initial_fade_alpha;
+  credits_alpha = initial_credits_alpha;
+  slide_x = initial_slide_x;
+  std::memset(fft_bins, 0, sizeof(fft_bins));
+  music_stream = 0;
+  music_position = 0;
+  scene.music_seconds = 0.0f;
+  scene_fountain = ParticleFountain{};
+  spin_angle = 0.0f;
+  random_state = 1;
+  scripted_music::reset();
+}
+
+void start_show() {
+  BASS_Init(1, 44100, 0, nullptr, nullptr);
+  scene.init();
+}
+
+void draw_frame(float frame_step) {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  scene.render(frame_step);
+}
+
+Rgb pixel_at(int x, int y) {
+  glFinish();
+  const uint8_t* p = platform::script::offscreen_pixels() + (static_cast<size_t>(y) * screen_width + x) * 4;
+  return Rgb{p[0], p[1], p[2]};
+}
+
+std::vector<uint8_t> screen_rgb() {
+  glFinish();
+  const uint8_t* pixels = platform::script::offscreen_pixels();
+  std::vector<uint8_t> rgb(static_cast<size_t>(screen_width) * screen_height * 3);
+  for (int row = 0; row < screen_height; ++row) {
+    const uint8_t* src = pixels + static_cast<size_t>(screen_height - 1 - row) * screen_width * 4;
+    uint8_t* dst = rgb.data() + static_cast<size_t>(row) * screen_width * 3;
+    for (int x = 0; x < screen_width; ++x) {
+      dst[x * 3 + 0] = src[x * 4 + 0];
+      dst[x * 3 + 1] = src[x * 4 + 1];
+      dst[x * 3 + 2] = src[x * 4 + 2];
+    }
+  }
+  return rgb;
+}
+
+bool write_png(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height) {
+  return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
+}
+
+std::vector<uint8_t> read_png(const std::string& path, int* width, int* height) {
+  int channels = 0;
+  uint8_t* data = stbi_load(path.c_str(), width, height, &channels, 3);
+  if (data == nullptr) return {};
+  std::vector<uint8_t> rgb(data, data + static_cast<size_t>(*width) * *height * 3);
+  stbi_image_free(data);
+  return rgb;
+}
+
+}  // namespace show

@@ -1,0 +1,45 @@
+// Runs the show offscreen, without a window: the GL state the window sets up
+// before the scene starts, the per-frame clear, the scripted music, and PNG
+// files of the result. Shared by the frame renderer, the tests and the
+// benchmarks; each of those defines its own `Scene scene` and `demo_mesh`.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace show {
+
+constexpr int screen_width = 1024;
+constexpr int screen_height = 768;
+
+// Makes the offscreen 1024 x 768 context current and puts it into the state
+// a new window has after its resize and base GL set-up (band viewport
+// (0, 100, 1024, 550), 45-degree projection with the 4:3 aspect, texturing
+// on), undoing whatever an earlier show in this process left behind.
+bool open_offscreen_window();
+
+// Returns every animation variable, the particle fountain, its generator,
+// the spectrum buffer and the music script to their values at start-up.
+void reset_show_state();
+
+// Opens the scripted audio device and runs Scene::init.
+void start_show();
+
+// One frame as the window draws it: clear, identity, Scene::render.
+void draw_frame(float frame_step);
+
+// Pixel (x, y) of the offscreen colour buffer, y counted from the bottom.
+struct Rgb {
+  uint8_t r, g, b;
+};
+Rgb pixel_at(int x, int y);
+
+// The colour buffer as RGB rows, top row first (the order of a picture file).
+std::vector<uint8_t> screen_rgb();
+
+bool write_png(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height);
+// Reads a PNG as RGB rows, top row first; empty on failure.
+std::vector<uint8_t> read_png(const std::string& path, int* width, int* height);
+
+}  // namespace show
