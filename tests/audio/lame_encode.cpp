@@ -1,0 +1,84 @@
+#include "tests/audio/lame_encode.h"
+
+#include <lame/lame.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, int rate, int channels) {
+  std::vector<unsigned char> out;
+  lame_global_flags* gf = lame_init();
+  if (!gf) return out;
+  lame_set_in_samplerate(gf, rate);
+  lame_set_out_samplerate(gf, rate);
+  lame_set_num_channels(gf, channels);
+  lame_set_mode(gf, channels == 1 ? MONO : JOINT_STEREO);
+  lame_set_VBR(gf, vbr_default);
+  lame_set_VBR_q(gf, 2);
+  lame_set_write_id3tag_automatic(gf, 0);
+  lame_set_bWriteVbrTag(gf, 1);
+  if (lame_init_params(gf) < 0) {
+    lame_close(gf);
+    return out;
+  }
+  const int frames = static_cast<int>(interleaved.size() / channels);
+  out.resize(static_cast<size_t>(1.25 * frames + 7200 + 16384));
+  int written = 0;
+  if (channels == 2) {
+    written = lame_encode_buffer_interleaved(gf, const_cast<short*>(interleaved.data()), frames,
+                                             out.data(), static_cast<int>(out.size()));
+  } else {
+    written = lame_encode_buffer(gf, interleaved.data(), interleaved.data(), frames, out.data(),
+                                 static_cast<int>(out.size()));
+  }
+  if (written < 0) {
+    lame_close(gf);
+    return {};
+  }
+  const int tail = lame_encode_flush(gf, out.data() + written, static_cast<int>(out.size()) - written);
+  if (tail < 0) {
+    lame_close(gf);
+    return {};
+  }
+  out.resize(static_cast<size_t>(written + tail));
+  // The first frame was written as a placeholder for the tag, which is
+  // only complete now.
+  unsigned char tag[4096];
+  const size_t tag_size = lame_get_lametag_frame(gf, tag, sizeof tag);
+  if (tag_size > 0 && tag_size <= out.size())
+    std::copy(tag, tag + tag_size, out.begin());
+  lame_close(gf);
+  return out;
+}
+
+bool write_file(const std::string& path, const std::vector<unsigned char>& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+std::vector<int16_t> make_test_signal(int frames, int rate, int channels) {
+  std::vector<int16_t> pcm(static_cast<size_t>(frames) * channels);
+  const double pi = 3.14159265358979323846;
+  for (int i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / rate;
+    const double ramp = 0.2 + 0.6 * i / frames;
+    for (int c = 0; c < channels; ++c) {
+      const double f = c == 0 ? 440.0 : 660.0;
+      pcm[static_cast<size_t>(i) * channels + c] =
+          static_cast<int16_t>(32767.0 * ramp * std::sin(2.0 * pi * f * t));
+    }
+  }
+  return pcm;
+}
+
+std::string temp_path(const std::string& stem) {
+  const char* dir = std::getenv("TMPDIR");
+  static int counter = 0;
+  return std::string(dir && *dir ? dir : "/tmp") + "/zarnic-audio-" + std::to_string(getpid()) + "-" +
+         std::to_string(counter++) + "-" + stem;
+}

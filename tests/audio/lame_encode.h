@@ -1,0 +1,21 @@
+// Test fixtures: MP3 files made on the spot with libmp3lame, LAME tag
+// included, from synthesised signals.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Encodes interleaved 16-bit PCM (1 or 2 channels) as VBR MP3 with a LAME
+// tag at the front. Empty on failure.
+std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, int rate, int channels);
+
+// Writes bytes to path; true on success.
+bool write_file(const std::string& path, const std::vector<unsigned char>& bytes);
+
+// A stereo test signal: distinct tones per channel with a slow amplitude
+// ramp, so that any shift or swap shows.
+std::vector<int16_t> make_test_signal(int frames, int rate, int channels);
+
+// A unique path under the temporary directory.
+std::string temp_path(const std::string& stem);
