@@ -8,3 +8,20 @@ jobs="$(nproc)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+# Sanitizer stage: the whole test suite again, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer. Only leaks inside the GL and X driver libraries
+# are suppressed (tests/reliability/lsan.supp gives the reason for each).
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARNIC_SANITIZE=ON -DZARNIC_BENCH=OFF
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 \
+LSAN_OPTIONS="suppressions=$PWD/tests/reliability/lsan.supp:print_suppressions=0" \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+# Fuzz stage: every libFuzzer target for a fixed number of executions (about
+# a minute in all), from seeds the project's own writers make.
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DZARNIC_FUZZ=ON -DZARNIC_TESTS=OFF -DZARNIC_BENCH=OFF
+cmake --build build-fuzz --target zarnic_fuzzers -j"$jobs"
+fuzz/run_fuzzers.sh build-fuzz
