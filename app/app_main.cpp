@@ -1,1 +1,53 @@
 #include "app/app_main.h"
+
+#include "app/gl_window.h"
+#include "platform/platform.h"
+
+using namespace platform;
+
+namespace {
+
+constexpr int window_width = 1024;
+constexpr int window_height = 768;
+constexpr int window_bits = 32;
+constexpr float run_seconds = 16.0f;
+
+}  // namespace
+
+int app_main(void*, void*, char*, int) {
+  bool quit = false;
+  // Zeroed, so a loop that ends before taking any message exits with 0.
+  Message message{};
+
+  if (!gl_window.create("zarnic's engin", window_width, window_height, window_bits,
+                        gl_window.fullscreen)) {
+    return 0;
+  }
+
+  while (!quit) {
+    // Two back-to-back counter reads: frame_step is the cost of one read.
+    frame_timer.begin();
+    frame_timer.end();
+    gl_window.frame_step = static_cast<float>(frame_timer.elapsed());
+
+    if (peek_message(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        quit = true;
+      } else {
+        translate_message(&message);
+        dispatch_message(&message);
+      }
+    } else if (gl_window.window_active && !gl_window.draw_frame()) {
+      quit = true;
+    } else if (gl_window.key_down[VK_ESCAPE]) {
+      quit = true;
+    } else if (gl_window.timer_seconds > run_seconds) {
+      quit = true;
+    } else {
+      swap_buffers(gl_window.device_context);
+    }
+  }
+
+  gl_window.destroy();
+  return static_cast<int>(message.wparam);
+}

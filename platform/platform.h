@@ -51,6 +51,7 @@ constexpr uint32_t WM_TIMER = 0x0113;
 
 constexpr uintptr_t WA_INACTIVE = 0;
 constexpr uintptr_t WA_ACTIVE = 1;
+constexpr uintptr_t SC_CLOSE = 0xF060;
 constexpr uintptr_t SC_SCREENSAVE = 0xF140;
 constexpr uintptr_t SC_MONITORPOWER = 0xF170;
 constexpr uintptr_t SIZE_RESTORED = 0;
@@ -103,6 +104,7 @@ constexpr uint32_t WS_OVERLAPPEDWINDOW = 0x00CF0000u;
 constexpr uint32_t WS_EX_WINDOWEDGE = 0x00000100u;
 constexpr uint32_t WS_EX_APPWINDOW = 0x00040000u;
 constexpr int SW_SHOW = 5;
+constexpr int SW_SHOWDEFAULT = 10;
 constexpr int IDI_WINLOGO = 32517;
 constexpr int IDC_ARROW = 32512;
 
