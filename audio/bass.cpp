@@ -1,2 +1,66 @@
-// Music backend on libmpg123, SDL2 audio and kissfft.
+// The music interface on libmpg123, SDL2 audio and kissfft.
 #include "audio/bass.h"
+
+#include "audio/mp3_file.h"
+#include "audio/output.h"
+#include "audio/spectrum.h"
+#include "audio/stream.h"
+
+namespace {
+
+constexpr DWORD request_failed = static_cast<DWORD>(-1);
+
+}  // namespace
+
+BOOL BASS_Init(int device, DWORD freq, DWORD, void*, const void*) {
+  return open_output(device, static_cast<int>(freq)) ? 1 : 0;
+}
+
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags) {
+  if (!file) return 0;
+  DecodedPcm pcm;
+  if (mem) {
+    if (length == 0) return 0;  // a memory block has no length of its own
+    if (!decode_mp3_memory(static_cast<const unsigned char*>(file) + offset, static_cast<size_t>(length), &pcm))
+      return 0;
+  } else {
+    if (!decode_mp3_file_range(static_cast<const char*>(file), offset, length, &pcm)) return 0;
+  }
+  Stream* s = make_stream(std::move(pcm), output_rate());
+  if (!s) return 0;
+  s->looping.store((flags & BASS_SAMPLE_LOOP) != 0);
+  const HSTREAM handle = register_stream(s);
+  if (handle == 0) delete s;
+  return handle;
+}
+
+BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) {
+  Stream* s = stream_for_handle(handle);
+  if (!s) return 0;
+  start_stream(*s, (flags & BASS_SAMPLE_LOOP) != 0 || s->looping.load(), flush != 0);
+  return 1;
+}
+
+DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
+  Stream* s = stream_for_handle(handle);
+  if (!s || !buffer || length != BASS_DATA_FFT2048) return request_failed;
+  const Hearing h = hear_stream(*s, monotonic_ns(), output_latency_frames());
+  float mono[spectrum_input_samples];
+  heard_window(*s, h, mono);
+  compute_spectrum(mono, static_cast<float*>(buffer));
+  return h.playing ? static_cast<DWORD>(spectrum_input_samples * s->decoded.channels * sizeof(int16_t)) : 0;
+}
+
+QWORD BASS_ChannelGetPosition(DWORD handle) {
+  Stream* s = stream_for_handle(handle);
+  if (!s) return 0;
+  const Hearing h = hear_stream(*s, monotonic_ns(), output_latency_frames());
+  return h.stream_frame * static_cast<QWORD>(s->decoded.channels) * sizeof(int16_t);
+}
+
+float BASS_ChannelBytes2Seconds(DWORD handle, QWORD position) {
+  Stream* s = stream_for_handle(handle);
+  if (!s) return 0.0f;
+  const double bytes_per_second = static_cast<double>(s->decoded.rate) * s->decoded.channels * sizeof(int16_t);
+  return static_cast<float>(static_cast<double>(position) / bytes_per_second);
+}

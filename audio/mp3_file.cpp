@@ -126,20 +126,24 @@ bool decode_mp3_memory(const void* data, size_t size, DecodedPcm* out) {
   return ok ? true : fail(out);
 }
 
-bool decode_mp3_file(const char* path, DecodedPcm* out) {
+bool decode_mp3_file_range(const char* path, uint64_t offset, uint64_t length, DecodedPcm* out) {
   release(out);
   if (!path) return false;
   std::FILE* f = std::fopen(path, "rb");
   if (!f) return false;
   std::vector<unsigned char> bytes;
   bool ok = std::fseek(f, 0, SEEK_END) == 0;
+  // A directory opens too, and reports a nonsense size: the cap catches it.
   const long size = ok ? std::ftell(f) : -1;
-  ok = ok && size > 0 && static_cast<unsigned long>(size) <= max_file_bytes &&
-       std::fseek(f, 0, SEEK_SET) == 0;
+  ok = ok && size > 0 && static_cast<unsigned long>(size) <= max_file_bytes && offset < static_cast<uint64_t>(size);
   if (ok) {
-    bytes.resize(static_cast<size_t>(size));
-    ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const uint64_t available = static_cast<uint64_t>(size) - offset;
+    bytes.resize(static_cast<size_t>(length == 0 || length > available ? available : length));
+    ok = std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0 &&
+         std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
   }
   std::fclose(f);
   return ok && decode_mp3_memory(bytes.data(), bytes.size(), out);
 }
+
+bool decode_mp3_file(const char* path, DecodedPcm* out) { return decode_mp3_file_range(path, 0, 0, out); }

@@ -20,5 +20,9 @@ struct DecodedPcm {
 // undecodable file returns false and leaves *out empty, its memory released.
 bool decode_mp3_file(const char* path, DecodedPcm* out);
 
+// The same for `length` bytes of a file from `offset` on (length 0: to the
+// end of the file).
+bool decode_mp3_file_range(const char* path, uint64_t offset, uint64_t length, DecodedPcm* out);
+
 // The same for an MP3 file held in memory.
 bool decode_mp3_memory(const void* data, size_t size, DecodedPcm* out);
