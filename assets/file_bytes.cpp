@@ -1,0 +1,20 @@
+#include "assets/file_bytes.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+bool read_file_bytes(const char* path, std::vector<uint8_t>* out) {
+  out->clear();
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  struct stat info;
+  bool ok = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+  if (ok) {
+    out->resize(static_cast<size_t>(info.st_size));
+    ok = std::fread(out->data(), 1, out->size(), file) == out->size();
+  }
+  std::fclose(file);
+  if (!ok) out->clear();
+  return ok;
+}

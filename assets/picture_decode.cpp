@@ -1,0 +1,120 @@
+#include "assets/picture_decode.h"
+
+#include <stb_image_resize.h>
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "assets/file_bytes.h"
+
+namespace {
+
+constexpr const char* kUrlMarker = "http://";
+
+// One TurboJPEG decompressor for the length of a call.
+class JpegDecompressor {
+ public:
+  JpegDecompressor() : handle_(tjInitDecompress()) {}
+  ~JpegDecompressor() {
+    if (handle_ != nullptr) tjDestroy(handle_);
+  }
+  JpegDecompressor(const JpegDecompressor&) = delete;
+  JpegDecompressor& operator=(const JpegDecompressor&) = delete;
+
+  tjhandle get() const { return handle_; }
+
+ private:
+  tjhandle handle_;
+};
+
+// The smallest of libjpeg-turbo's reduced scales that still yields at least
+// `need` pixels on each side: decoding a large picture smaller is far
+// cheaper, and the resampler only ever shrinks from there.
+tjscalingfactor decode_scale(int width, int height, int need_width, int need_height) {
+  tjscalingfactor best{1, 1};
+  int count = 0;
+  const tjscalingfactor* factors = tjGetScalingFactors(&count);
+  for (int i = 0; factors != nullptr && i < count; ++i) {
+    const tjscalingfactor f = factors[i];
+    if (f.num > f.denom) continue;
+    const int w = TJSCALED(width, f);
+    const int h = TJSCALED(height, f);
+    if (w >= need_width && h >= need_height && w < TJSCALED(width, best)) best = f;
+  }
+  return best;
+}
+
+}  // namespace
+
+bool compose_picture_path(const char* path, char (&full)[kPicturePathCapacity]) {
+  if (std::strstr(path, kUrlMarker) != nullptr) {
+    const size_t length = std::strlen(path);
+    if (length >= kPicturePathCapacity) return false;
+    std::memcpy(full, path, length + 1);
+    return true;
+  }
+  char directory[kPicturePathCapacity];
+  if (getcwd(directory, sizeof directory) == nullptr) return false;
+  const int written = std::snprintf(full, kPicturePathCapacity, "%s/%s", directory, path);
+  return written >= 0 && static_cast<size_t>(written) < kPicturePathCapacity;
+}
+
+int picture_texture_size(int pixel_size, int max_size) {
+  const int d = std::max(1, std::min(pixel_size, max_size));
+  const int exponent = static_cast<int>(std::floor(std::log(d) / std::log(2.0) + 0.5));
+  return 1 << exponent;
+}
+
+bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, PictureImage* out) {
+  if (jpeg == nullptr || size == 0 || max_texture_size < 1) return false;
+  JpegDecompressor decompressor;
+  if (decompressor.get() == nullptr) return false;
+
+  int width = 0, height = 0, subsampling = 0, colorspace = 0;
+  if (tjDecompressHeader3(decompressor.get(), jpeg, size, &width, &height, &subsampling,
+                          &colorspace) != 0) {
+    return false;
+  }
+  if (width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide) {
+    return false;
+  }
+  const int texture_width = picture_texture_size(width, max_texture_size);
+  const int texture_height = picture_texture_size(height, max_texture_size);
+
+  const tjscalingfactor scale = decode_scale(width, height, std::min(texture_width, width),
+                                             std::min(texture_height, height));
+  const int decoded_width = TJSCALED(width, scale);
+  const int decoded_height = TJSCALED(height, scale);
+  std::vector<uint8_t> decoded(static_cast<size_t>(decoded_width) * decoded_height * 4);
+  // Any warning (a truncated or damaged stream) counts as a failure too.
+  if (tjDecompress2(decompressor.get(), jpeg, size, decoded.data(), decoded_width, 0,
+                    decoded_height, TJPF_RGBA, TJFLAG_BOTTOMUP) != 0) {
+    return false;
+  }
+
+  std::vector<uint8_t> stretched(static_cast<size_t>(texture_width) * texture_height * 4);
+  if (stbir_resize_uint8(decoded.data(), decoded_width, decoded_height, 0, stretched.data(),
+                         texture_width, texture_height, 0, 4) == 0) {
+    return false;
+  }
+  for (size_t i = 3; i < stretched.size(); i += 4) stretched[i] = kPictureFourthByte;
+
+  out->width = texture_width;
+  out->height = texture_height;
+  out->rgba = std::move(stretched);
+  return true;
+}
+
+bool load_picture_image(const char* path, int max_texture_size, PictureImage* out) {
+  char full[kPicturePathCapacity];
+  if (!compose_picture_path(path, full)) return false;
+  // A URL keeps its form through the path rule but is never fetched.
+  if (std::strstr(path, kUrlMarker) != nullptr) return false;
+  std::vector<uint8_t> bytes;
+  if (!read_file_bytes(full, &bytes)) return false;
+  return decode_picture(bytes.data(), bytes.size(), max_texture_size, out);
+}
