@@ -1,0 +1,77 @@
+// The generator, run as a program into a fresh directory, writes exactly
+// the committed data set: same files, same bytes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "data_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kDataFiles[] = {"obj.b3df", "texture.jpg", "serce.jpg", "ip.jpg",
+                                  "cover.jpg", "c.jpg", "credits.jpg", "part.jpg",
+                                  "env.jpg", "orvu.mp3"};
+
+class GeneratedDataSet : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    std::string pattern = (fs::temp_directory_path() / "zarnic-datagen-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    out_dir_ = pattern;
+    const std::string command =
+        std::string(ZARNIC_DATAGEN_EXE) + " " + out_dir_ + " > " + out_dir_ + "/log 2>&1";
+    exit_code_ = std::system(command.c_str());
+  }
+  static void TearDownTestSuite() { fs::remove_all(out_dir_); }
+
+  static std::string out_dir_;
+  static int exit_code_;
+};
+
+std::string GeneratedDataSet::out_dir_;
+int GeneratedDataSet::exit_code_ = -1;
+
+TEST_F(GeneratedDataSet, ReproducesEveryCommittedFileByteForByte) {
+  ASSERT_EQ(exit_code_, 0) << "see " << out_dir_ << "/log";
+  for (const char* name : kDataFiles) {
+    SCOPED_TRACE(name);
+    const std::vector<uint8_t> committed = read_file(data_path(name));
+    const std::vector<uint8_t> generated = read_file(out_dir_ + "/" + name);
+    ASSERT_FALSE(committed.empty());
+    ASSERT_EQ(generated.size(), committed.size());
+    EXPECT_TRUE(generated == committed);
+  }
+}
+
+TEST_F(GeneratedDataSet, WritesNothingElseAndDataHoldsNothingElse) {
+  ASSERT_EQ(exit_code_, 0);
+  const std::set<std::string> expected(std::begin(kDataFiles), std::end(kDataFiles));
+  std::set<std::string> generated, committed;
+  for (const auto& entry : fs::directory_iterator(out_dir_))
+    if (entry.path().filename() != "log") generated.insert(entry.path().filename().string());
+  for (const auto& entry : fs::directory_iterator(ZARNIC_DATA_DIR))
+    committed.insert(entry.path().filename().string());
+  EXPECT_EQ(generated, expected);
+  EXPECT_EQ(committed, expected);
+}
+
+TEST(DataSetGenerator, FailsCleanlyOnAnUnwritableDirectory) {
+  const std::string command = std::string(ZARNIC_DATAGEN_EXE) +
+                              " /nonexistent/zarnic-datagen > /dev/null 2>&1";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+TEST(DataSetGenerator, KeepsTheDataSetSmall) {
+  uintmax_t total = 0;
+  for (const char* name : kDataFiles) total += fs::file_size(data_path(name));
+  EXPECT_LT(total, 1200u * 1024u);
+}
+
+}  // namespace
