@@ -43,6 +43,9 @@ void return_to_new_context_state() {
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
+  // Unlocking arrays that were not locked is an error; start with none.
+  while (glGetError() != GL_NO_ERROR) {
+  }
 }
 
 }  // namespace
@@ -82,6 +85,13 @@ void reset_show_state() {
   music_stream = 0;
   music_position = 0;
   scene.music_seconds = 0.0f;
+  for (uint32_t* name : {&sphere_texture, &mesh_texture, &backdrop_texture, &cover_texture,
+                         &pulse_texture, &credits_texture, &particle_texture, &env_texture,
+                         &capture_texture}) {
+    *name = 0;
+  }
+  if (sphere_quadric != nullptr) gluDeleteQuadric(sphere_quadric);
+  sphere_quadric = nullptr;
   scene_fountain = ParticleFountain{};
   spin_angle = 0.0f;
   random_state = 1;
