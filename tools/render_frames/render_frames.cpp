@@ -3,9 +3,10 @@
 //
 //   render_frames [--frame-step F] [--warmup N] [--data DIR] [--out DIR] MOMENT...
 //
-// A MOMENT is SECONDS[:BASS][@WARMUP]: the music position in seconds, the
-// value of the lowest spectrum band (default 0) and how many frames to run at
-// that position before the one that is saved (default --warmup). Moments run
+// A MOMENT is SECONDS[:BASS][@WARMUP][/STEP]: the music position in seconds,
+// the value of the lowest spectrum band (default 0), how many frames to run
+// at that position before the one that is saved (default --warmup) and the
+// frame_step of those frames (default --frame-step). Moments run
 // in the order given and the animation carries over from one to the next, as
 // it does in the live show. --data is the folder that holds data/ (default
 // the current one); frames go to OUT/frame_NNN.png.
@@ -30,7 +31,8 @@ namespace {
 struct Moment {
   double seconds = 0.0;
   float bass = 0.0f;
-  long warmup = -1;  // -1: the --warmup value
+  long warmup = -1;         // -1: the --warmup value
+  float frame_step = -1.0f;  // below 0: the --frame-step value
 };
 
 struct Options {
@@ -44,7 +46,7 @@ struct Options {
 void usage() {
   std::fprintf(stderr,
                "usage: render_frames [--frame-step F] [--warmup N] [--data DIR] [--out DIR] "
-               "SECONDS[:BASS][@WARMUP]...\n");
+               "SECONDS[:BASS][@WARMUP][/STEP]...\n");
 }
 
 bool parse_number(const char* text, double* value) {
@@ -55,6 +57,13 @@ bool parse_number(const char* text, double* value) {
 
 bool parse_moment(const std::string& text, Moment* moment) {
   std::string rest = text;
+  const size_t slash = rest.find('/');
+  if (slash != std::string::npos) {
+    double step = 0.0;
+    if (!parse_number(rest.substr(slash + 1).c_str(), &step) || step < 0) return false;
+    moment->frame_step = static_cast<float>(step);
+    rest = rest.substr(0, slash);
+  }
   const size_t at = rest.find('@');
   if (at != std::string::npos) {
     double warmup = 0.0;
@@ -131,8 +140,9 @@ int main(int argc, char** argv) {
     scripted_music::set_position_seconds(moment.seconds);
     scripted_music::set_bass(moment.bass);
     const long warmup = moment.warmup >= 0 ? moment.warmup : options.warmup;
-    for (long frame = 0; frame < warmup; ++frame) show::draw_frame(options.frame_step);
-    show::draw_frame(options.frame_step);
+    const float frame_step = moment.frame_step >= 0.0f ? moment.frame_step : options.frame_step;
+    for (long frame = 0; frame < warmup; ++frame) show::draw_frame(frame_step);
+    show::draw_frame(frame_step);
 
     char name[32];
     std::snprintf(name, sizeof(name), "frame_%03d.png", index++);
