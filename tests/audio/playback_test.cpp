@@ -57,63 +57,88 @@ class Playback : public ::testing::Test {
   std::vector<std::string> files_;
 };
 
-TEST_F(Playback, PositionTracksRealTimeAndIsTheAudibleNotTheHandedFrame) {
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  EXPECT_EQ(BASS_Init(1, 44100, 0, nullptr, nullptr), 0);  // silent, so no real sound
-  const HSTREAM h = BASS_StreamCreateFile(0, make_mp3(44100 * 6, 44100, 2).c_str(), 0, 0, 0);
-  ASSERT_NE(h, 0u);
-  Stream* s = stream_for_handle(h);
-  ASSERT_TRUE(BASS_StreamPlay(h, 0, BASS_SAMPLE_LOOP));
-  ASSERT_TRUE(wait_until_heard(h));
+struct PositionSample {
+  double t;
+  double frame;
+  double handed;
+};
 
-  struct Sample {
-    double t;
-    double frame;
-    double handed;
-  };
-  std::vector<Sample> samples;
-  samples.reserve(40000);
+// Reads the position every 0.3 ms for `seconds`, with the frames the device
+// had been given at each read.
+std::vector<PositionSample> sample_positions(HSTREAM h, double seconds) {
+  const Stream* s = stream_for_handle(h);
+  std::vector<PositionSample> samples;
+  samples.reserve(static_cast<size_t>(seconds * 4000));
   const Clock::time_point t0 = Clock::now();
-  while (seconds_since(t0) < 3.0) {
+  while (seconds_since(t0) < seconds) {
     const double t = seconds_since(t0);
     const double frame = static_cast<double>(BASS_ChannelGetPosition(h) / 4);
     const double handed = static_cast<double>(s->frames_handed.load());
     samples.push_back({t, frame, handed});
     std::this_thread::sleep_for(std::chrono::microseconds(300));
   }
-  ASSERT_GT(samples.size(), 100u);
+  return samples;
+}
 
-  // Least-squares slope of position against wall time: within 1 %.
-  double st = 0, sf = 0, stt = 0, stf = 0;
-  for (const Sample& x : samples) {
+// Least-squares slope of y against t.
+template <typename Y>
+double slope(const std::vector<PositionSample>& v, Y y) {
+  double st = 0, sy = 0, stt = 0, sty = 0;
+  for (const PositionSample& x : v) {
     st += x.t;
-    sf += x.frame;
+    sy += y(x);
     stt += x.t * x.t;
-    stf += x.t * x.frame;
+    sty += x.t * y(x);
   }
-  const double n = static_cast<double>(samples.size());
-  const double slope = (n * stf - st * sf) / (n * stt - st * st);
-  EXPECT_NEAR(slope / 44100.0, 1.0, 0.01);
-  const double span_s = samples.back().t - samples.front().t;
-  const double advanced_s = (samples.back().frame - samples.front().frame) / 44100.0;
-  EXPECT_NEAR(advanced_s, span_s, 0.01 * span_s);
+  const double n = static_cast<double>(v.size());
+  return (n * sty - st * sy) / (n * stt - st * st);
+}
 
-  // Heard, not handed over: never beyond what the device got, on average
-  // half a device buffer behind it, and smooth rather than buffer steps.
-  double lag_sum = 0;
-  int ahead = 0, backwards = 0, jumps = 0;
-  for (size_t i = 0; i < samples.size(); ++i) {
-    ahead += samples[i].frame > samples[i].handed;
-    lag_sum += samples[i].handed - samples[i].frame;
-    if (i == 0) continue;
-    const double step = samples[i].frame - samples[i - 1].frame;
-    backwards += step < 0;
-    jumps += step > (samples[i].t - samples[i - 1].t) * 44100.0 + 64;
+TEST_F(Playback, PositionTracksRealTimeAndIsTheAudibleNotTheHandedFrame) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  EXPECT_EQ(BASS_Init(1, 44100, 0, nullptr, nullptr), 0);  // silent, so no real sound
+  const HSTREAM h = BASS_StreamCreateFile(0, make_mp3(44100 * 12, 44100, 2).c_str(), 0, 0, 0);
+  ASSERT_NE(h, 0u);
+  ASSERT_TRUE(BASS_StreamPlay(h, 0, BASS_SAMPLE_LOOP));
+  ASSERT_TRUE(wait_until_heard(h));
+
+  // Within 1 % of real time over 3 s. SDL's dummy driver sleeps a fixed
+  // time per buffer, so a burst of load on the machine slows the device
+  // itself; a window spoilt that way is measured again, up to three times.
+  std::string misses;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const std::vector<PositionSample> samples = sample_positions(h, 3.0);
+    ASSERT_GT(samples.size(), 100u);
+
+    // Heard, not handed over: never beyond what the device got, on average
+    // half a device buffer behind it, and smooth rather than buffer steps.
+    double lag_sum = 0;
+    int ahead = 0, backwards = 0, jumps = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+      ahead += samples[i].frame > samples[i].handed;
+      lag_sum += samples[i].handed - samples[i].frame;
+      if (i == 0) continue;
+      const double step = samples[i].frame - samples[i - 1].frame;
+      backwards += step < 0;
+      jumps += step > (samples[i].t - samples[i - 1].t) * 44100.0 + 64;
+    }
+    EXPECT_EQ(ahead, 0);
+    EXPECT_EQ(backwards, 0);
+    EXPECT_LE(jumps, static_cast<int>(samples.size() / 100)) << "position moves in steps";
+    EXPECT_GT(lag_sum / samples.size(), 256.0) << "position runs with what was handed to the device";
+
+    const double position_rate = slope(samples, [](const PositionSample& x) { return x.frame; }) / 44100.0;
+    const double span_s = samples.back().t - samples.front().t;
+    const double advanced_s = (samples.back().frame - samples.front().frame) / 44100.0;
+    if (std::abs(position_rate - 1.0) < 0.01 && std::abs(advanced_s - span_s) < 0.01 * span_s) {
+      misses.clear();
+      break;
+    }
+    const double device_rate = slope(samples, [](const PositionSample& x) { return x.handed; }) / 44100.0;
+    misses += "position at " + std::to_string(position_rate) + " x real time, " + std::to_string(advanced_s) +
+              " s in " + std::to_string(span_s) + " s; device fed at " + std::to_string(device_rate) + " x\n";
   }
-  EXPECT_EQ(ahead, 0);
-  EXPECT_EQ(backwards, 0);
-  EXPECT_LE(jumps, static_cast<int>(samples.size() / 100)) << "position moves in steps";
-  EXPECT_GT(lag_sum / n, 256.0) << "position runs with what was handed to the device";
+  EXPECT_TRUE(misses.empty()) << misses;
   EXPECT_FLOAT_EQ(BASS_ChannelBytes2Seconds(h, 176400 * 3), 3.0f);
 }
 
