@@ -32,6 +32,7 @@ class MessageQueue {
   void post_quit(int exit_code);
   // Takes the next posted, input or quit message, in that order.
   bool take(Message* message);
+  bool take_posted(Message* message) { return posted.pop(message); }
   void clear();
 
  private:

@@ -5,6 +5,7 @@
 #include "platform/common/message_queue.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_modes.h"
 
 namespace platform {
 
@@ -111,12 +112,6 @@ WindowRecord* first_window() {
     if (record.exists) return &record;
   }
   return nullptr;
-}
-
-// 24 bits carried in 4 bytes is what X calls a 32-bit display.
-bool depth_matches(uint32_t format, uint32_t bits) {
-  if (bits == 32) return SDL_BYTESPERPIXEL(format) == 4;
-  return SDL_BITSPERPIXEL(format) == bits;
 }
 
 void queue_input(WindowRecord* window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
@@ -310,9 +305,7 @@ int32_t change_display_settings(const DisplayMode* mode, uint32_t flags) {
   for (int i = 0; i < modes; ++i) {
     SDL_DisplayMode offered;
     if (SDL_GetDisplayMode(0, i, &offered) != 0) continue;
-    if (static_cast<uint32_t>(offered.w) == mode->pels_width &&
-        static_cast<uint32_t>(offered.h) == mode->pels_height &&
-        depth_matches(offered.format, mode->bits_per_pel)) {
+    if (mode_offers(offered, *mode)) {
       state.switched_mode = offered;
       state.display_switched = true;
       return DISP_CHANGE_SUCCESSFUL;
@@ -500,9 +493,9 @@ int message_box(WindowHandle owner, const char* text, const char* caption, uint3
 
 bool peek_message(Message* message, WindowHandle, uint32_t, uint32_t, uint32_t) {
   // Posted messages, then input, then a pending quit, then the timer.
-  bool found = state.queue.take(message);
-  if (!found && state.video_ready) {
-    pump_events();
+  bool found = state.queue.take_posted(message);
+  if (!found) {
+    if (state.video_ready) pump_events();
     found = state.queue.take(message);
   }
   const uint64_t now_ms = SDL_GetTicks64();
