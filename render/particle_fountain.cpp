@@ -27,12 +27,19 @@ constexpr int velocity_spread = 60;
 constexpr int velocity_offset_x = 32;
 constexpr int velocity_offset_yz = 30;
 
+}  // namespace
+
+float spin_angle = 0.0f;
+uint32_t random_state = 1u;
+
+namespace {
+
 RenderKit fountain_render_kit;
 
 // A fade from 2.000 to 2.099: life lost per unit of frame_step.
 float random_fade() { return static_cast<float>((random_draw() % 100) / 1000.0 + 2.0); }
 
-// Draws first, in order: life, fade, then velocity x, y and z.
+// Takes four draws, in this order: fade, then velocity x, y and z.
 void respawn(Particle& particle) {
   particle.life = spawn_life;
   particle.fade = random_fade();
@@ -47,9 +54,6 @@ float advanced(float value, double step, float rate) {
 }
 
 }  // namespace
-
-float spin_angle = 0.0f;
-uint32_t random_state = 1u;
 
 // Never seeded: every run draws the same sequence (41, 18467, 6334, ...).
 int random_draw() {

@@ -10,9 +10,10 @@ const float quad_texcoords[8] = {0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f}
 
 // The scale stays on the current matrix and both client arrays stay enabled.
 // The mesh keeps its own vertex array locked (glLockArraysEXT) for the whole
-// run; the lock does not pin the vertex source: glDrawArrays reads from the
-// pointer in force at the draw, which is set to this quad's table right
-// before it, so the corners come from quad_vertices while the lock holds.
+// run, so the quad relies on nothing left in the array state: it points both
+// arrays at its own tables right before every draw. Mesa sources the draw
+// from the pointers in force at that moment, lock or no lock, whether the
+// locked range is shorter or longer than the quad's four corners.
 void TexturedQuad::draw(float scale_x, float scale_y, uint32_t texture) {
   glBindTexture(GL_TEXTURE_2D, texture);
   glScalef(scale_x, scale_y, 1.0f);
