@@ -12,7 +12,7 @@ bool read_file_bytes(const char* path, std::vector<uint8_t>* out) {
   bool ok = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
   if (ok) {
     out->resize(static_cast<size_t>(info.st_size));
-    ok = std::fread(out->data(), 1, out->size(), file) == out->size();
+    ok = out->empty() || std::fread(out->data(), 1, out->size(), file) == out->size();
   }
   std::fclose(file);
   if (!ok) out->clear();

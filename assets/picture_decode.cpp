@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "assets/file_bytes.h"
 
@@ -96,10 +97,17 @@ bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, Pict
     return false;
   }
 
-  std::vector<uint8_t> stretched(static_cast<size_t>(texture_width) * texture_height * 4);
-  if (stbir_resize_uint8(decoded.data(), decoded_width, decoded_height, 0, stretched.data(),
-                         texture_width, texture_height, 0, 4) == 0) {
-    return false;
+  // Pictures already at their texture size (after any reduced-scale decode)
+  // need no resampling.
+  std::vector<uint8_t> stretched;
+  if (decoded_width == texture_width && decoded_height == texture_height) {
+    stretched = std::move(decoded);
+  } else {
+    stretched.resize(static_cast<size_t>(texture_width) * texture_height * 4);
+    if (stbir_resize_uint8(decoded.data(), decoded_width, decoded_height, 0, stretched.data(),
+                           texture_width, texture_height, 0, 4) == 0) {
+      return false;
+    }
   }
   for (size_t i = 3; i < stretched.size(); i += 4) stretched[i] = kPictureFourthByte;
 
