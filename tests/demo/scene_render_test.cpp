@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -62,6 +64,8 @@ struct PhaseCase {
   bool credits;
 };
 
+void PrintTo(const PhaseCase& c, std::ostream* out) { *out << c.seconds << " s"; }
+
 class PhaseTest : public ShowTest, public ::testing::WithParamInterface<PhaseCase> {};
 
 TEST_P(PhaseTest, PositionAlonePicksWhatIsDrawnAndAnimated) {
@@ -108,9 +112,10 @@ INSTANTIATE_TEST_SUITE_P(Timeline, PhaseTest,
                                            PhaseCase{14.0, false, true, false},
                                            PhaseCase{14.01, false, true, true}),
                          [](const ::testing::TestParamInfo<PhaseCase>& info) {
-                           const int hundredths = static_cast<int>(info.param.seconds * 100 + 0.5);
-                           return "at_" + std::to_string(hundredths / 100) + "_" +
-                                  std::to_string(hundredths % 100) + "_seconds";
+                           char name[32];
+                           std::snprintf(name, sizeof(name), "at_%05.2f_seconds", info.param.seconds);
+                           name[5] = '_';
+                           return std::string(name);
                          });
 
 // ---------------------------------------------------------------------------

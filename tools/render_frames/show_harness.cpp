@@ -1,5 +1,6 @@
-// The window's part of the show, replayed offscreen: what GlWindow::resize,
-// GlWindow::init_gl and GlWindow::draw_frame do around the scene.
+// The window's part of the show, offscreen: the shell's own GlWindow::resize,
+// GlWindow::init_gl and GlWindow::draw_frame on a Mesa context that needs no
+// window.
 #include "tools/render_frames/show_harness.h"
 
 #include <GL/gl.h>
@@ -10,16 +11,13 @@
 
 #include <cstring>
 
-#include "audio/bass.h"
+#include "app/gl_window.h"
 #include "audio/scripted/scripted_music.h"
 #include "demo/scene.h"
 #include "platform/platform.h"
 #include "platform/script/platform_script.h"
 
 namespace {
-
-constexpr int band_bottom = 100;
-constexpr int band_height = 550;
 
 // A context reused from an earlier show in the same process still carries
 // that show's state; put back what a new context starts with.
@@ -55,21 +53,8 @@ namespace show {
 bool open_offscreen_window() {
   if (!platform::script::make_offscreen_gl(screen_width, screen_height)) return false;
   return_to_new_context_state();
-
-  // The window's resize for a 1024 x 768 client.
-  glViewport(0, band_bottom, screen_width, band_height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(45.0, static_cast<double>(screen_width) / screen_height, 0.1f, 400.0);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-
-  // The window's base GL state.
-  glClearDepth(1.0);
-  glDepthFunc(GL_LEQUAL);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  glEnable(GL_TEXTURE_2D);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  gl_window.resize(screen_width, screen_height);
   return true;
 }
 
@@ -98,15 +83,11 @@ void reset_show_state() {
   scripted_music::reset();
 }
 
-void start_show() {
-  BASS_Init(1, 44100, 0, nullptr, nullptr);
-  scene.init();
-}
+void start_show() { gl_window.init_gl(); }
 
 void draw_frame(float frame_step) {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glLoadIdentity();
-  scene.render(frame_step);
+  gl_window.frame_step = frame_step;
+  gl_window.draw_frame();
 }
 
 Rgb pixel_at(int x, int y) {

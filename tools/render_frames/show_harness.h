@@ -13,17 +13,16 @@ namespace show {
 constexpr int screen_width = 1024;
 constexpr int screen_height = 768;
 
-// Makes the offscreen 1024 x 768 context current and puts it into the state
-// a new window has after its resize and base GL set-up (band viewport
-// (0, 100, 1024, 550), 45-degree projection with the 4:3 aspect, texturing
-// on), undoing whatever an earlier show in this process left behind.
+// Makes the offscreen 1024 x 768 context current, undoes whatever an earlier
+// show in this process left in it, and resizes the window to 1024 x 768 (band
+// viewport (0, 100, 1024, 550), 45-degree projection with the 4:3 aspect).
 bool open_offscreen_window();
 
 // Returns every animation variable, the particle fountain, its generator,
 // the spectrum buffer and the music script to their values at start-up.
 void reset_show_state();
 
-// Opens the scripted audio device and runs Scene::init.
+// The window's GL set-up: base state, the scripted audio device, Scene::init.
 void start_show();
 
 // One frame as the window draws it: clear, identity, Scene::render.
