@@ -12,9 +12,9 @@ constexpr double kLift = -0.118;
 
 // The heart surface with z up: negative inside, positive outside.
 double heart_field(double x, double y, double z) {
-  const double a = x * x + 2.25 * y * y + z * z - 1.0;
+  const double a = x * x + 1.5 * y * y + z * z - 1.0;
   const double z3 = z * z * z;
-  return a * a * a - x * x * z3 - 0.1125 * y * y * z3;
+  return a * a * a - x * x * z3 - 0.075 * y * y * z3;
 }
 
 // Distance from the origin to the surface along the unit direction (dx, dy,

@@ -128,22 +128,23 @@ bool fonts_available() {
 }
 
 Image paint_sphere_texture() {
+  // Twelve nested spheres add up to two dozen layers of this picture, so it
+  // is mostly black: thin lines and small nodes that turn into a moire of
+  // rotating rings rather than a white haze.
   const int size = 256;
   Image image(size, size);
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
       const float u = (x + 0.5f) / size;
       const float v = (y + 0.5f) / size;
-      // Distances in pixels to the nearest meridian (16) and parallel (8).
-      const float du = line_distance(u * 16.0f) * size / 16.0f;
-      const float dv = line_distance(v * 8.0f) * size / 8.0f;
-      const float line = std::max(std::exp(-du * du / 1.6f), std::exp(-dv * dv / 1.6f));
-      const float halo = std::max(std::exp(-du / 5.0f), std::exp(-dv / 5.0f)) * 0.18f;
-      const float node = std::exp(-(du * du + dv * dv) / 10.0f);
+      // Distances in pixels to the nearest meridian (12) and parallel (6).
+      const float du = line_distance(u * 12.0f) * size / 12.0f;
+      const float dv = line_distance(v * 6.0f) * size / 6.0f;
+      const float line = std::max(std::exp(-du * du / 0.8f), std::exp(-dv * dv / 0.8f));
+      const float node = std::exp(-(du * du + dv * dv) / 6.0f);
       // Hue drifts from cyan at the top to violet at the bottom.
-      const Rgb tint = mix(Rgb{0.15f, 0.85f, 1.0f}, Rgb{0.75f, 0.3f, 1.0f}, v);
-      image.at(x, y) = tint * (0.85f * line + halo) + Rgb{1.0f, 0.95f, 0.85f} * node +
-                       Rgb{0.01f, 0.012f, 0.03f};
+      const Rgb tint = mix(Rgb{0.1f, 0.75f, 1.0f}, Rgb{0.7f, 0.25f, 1.0f}, v);
+      image.at(x, y) = tint * (0.6f * line) + Rgb{1.0f, 0.9f, 0.75f} * (0.8f * node);
     }
   }
   return image;
@@ -196,14 +197,14 @@ Image paint_backdrop() {
       // Faint rings, a tunnel seen head-on.
       const float ring = std::pow(0.5f + 0.5f * std::cos(radius * 70.0f), 12.0f);
       c = c + Rgb{0.15f, 0.1f, 0.3f} * (ring * (1.0f - smoothstep(0.0f, 0.5f, radius)));
-      image.at(x, y) = c * (0.25f + 0.55f * vignette);
+      image.at(x, y) = c * (0.1f + 0.3f * vignette);
     }
   }
   for (int i = 0; i < 700; ++i) {
     const int x = static_cast<int>(random.uniform() * width);
     const int y = static_cast<int>(random.uniform() * height);
     const float b = random.uniform();
-    image.at(x, y) = image.at(x, y) + Rgb{0.7f, 0.75f, 0.9f} * (0.3f + 0.7f * b * b);
+    image.at(x, y) = image.at(x, y) + Rgb{0.7f, 0.75f, 0.9f} * (0.2f + 0.5f * b * b);
   }
   return image;
 }

@@ -74,8 +74,8 @@ void add_bass(LoopBuffer& mix) {
   for (int beat = 0; beat < kSongBeats; ++beat) {
     if (!in_groove(seconds_at_beat(beat + 0.5))) continue;
     const Chord& chord = chord_at_beat(beat);
-    // Off-beat root, jumping an octave on the last beat of each bar.
-    const int note = chord.bass + (beat % kBeatsPerBar == 3 ? 12 : 0);
+    // Off-beat root, stepping up a fifth on the last beat of each bar.
+    const int note = chord.bass + (beat % kBeatsPerBar == 3 ? 7 : 0);
     mix.add(frame_at_beat(beat + 0.5), bass_voice(midi_to_hz(note), 0.22, 0.6f), 1.0f, 0.0f);
   }
 }
