@@ -18,10 +18,6 @@ int16_t saturate(int32_t v) {
 }
 
 bool convert_for_output(const DecodedPcm& in, int rate, std::vector<int16_t>* out) {
-  if (in.rate == rate && in.channels == output_channels) {
-    *out = in.samples;
-    return true;
-  }
   SDL_AudioStream* cvt = SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(in.channels), in.rate,
                                             AUDIO_S16SYS, output_channels, rate);
   if (!cvt) return false;
@@ -41,7 +37,8 @@ bool convert_for_output(const DecodedPcm& in, int rate, std::vector<int16_t>* ou
 Stream* make_stream(DecodedPcm&& decoded, int output_rate) {
   if (decoded.frames() == 0) return nullptr;
   Stream* s = new Stream;
-  if (!convert_for_output(decoded, output_rate, &s->output)) {
+  const bool as_is = decoded.rate == output_rate && decoded.channels == output_channels;
+  if (!as_is && !convert_for_output(decoded, output_rate, &s->converted)) {
     delete s;
     return nullptr;
   }
@@ -78,6 +75,7 @@ void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns) {
   snap.start_total = s.played;
   snap.start_cursor = s.cursor;
   snap.time_ns = now_ns;
+  const int16_t* samples = s.output().data();
   int copied = 0;
   while (copied < frames) {
     if (s.cursor == length) {
@@ -85,7 +83,7 @@ void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns) {
       s.cursor = 0;
     }
     const int n = static_cast<int>(std::min<uint64_t>(frames - copied, length - s.cursor));
-    const int16_t* src = s.output.data() + s.cursor * output_channels;
+    const int16_t* src = samples + s.cursor * output_channels;
     int16_t* dst = out + static_cast<size_t>(copied) * output_channels;
     for (int i = 0; i < n * output_channels; ++i) dst[i] = saturate(int32_t(dst[i]) + src[i]);
     s.cursor += n;

@@ -17,8 +17,8 @@ constexpr int output_channels = 2;
 constexpr int max_streams = 16;
 
 struct Stream {
-  DecodedPcm decoded;            // the file's own format; positions count in it
-  std::vector<int16_t> output;   // 16-bit stereo at the output rate
+  DecodedPcm decoded;              // the file's own format; positions count in it
+  std::vector<int16_t> converted;  // 16-bit stereo at the output rate, when that differs
   int output_rate = 0;
 
   std::atomic<uint32_t> play_generation{0};  // +1 on every start; 0 = never started
@@ -37,7 +37,10 @@ struct Stream {
   uint32_t floor_generation = 0;
   uint64_t floor_total = 0;
 
-  uint64_t output_frames() const { return output.size() / output_channels; }
+  // What the device plays: the decoded samples themselves when they are
+  // already 16-bit stereo at the output rate.
+  const std::vector<int16_t>& output() const { return converted.empty() ? decoded.samples : converted; }
+  uint64_t output_frames() const { return output().size() / output_channels; }
 };
 
 // Builds a stream from decoded audio, converted for an output at
