@@ -36,7 +36,7 @@ void add_drums(LoopBuffer& mix) {
     const double t = seconds_at_beat(beat);
     const uint32_t seed = 1000u + static_cast<uint32_t>(beat) * 7u;
     // The kick sits back a little outside the groove.
-    mix.add(frame_at_beat(beat), kick_voice(in_groove(t) ? 1.0f : 0.8f), 1.0f, 0.0f);
+    mix.add(frame_at_beat(beat), kick_voice(in_groove(t) ? 1.0f : 0.9f), 1.0f, 0.0f);
 
     if (in_groove(t)) {
       // Sixteenth hats, the off-beat one open and accented.
