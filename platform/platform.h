@@ -214,7 +214,11 @@ int show_cursor(bool show);
 
 // Windows (AdjustWindowRectEx, CreateWindowExA, DestroyWindow, ShowWindow,
 // SetForegroundWindow, SetFocus). The window procedure may be called from
-// inside create_window_ex, show_window and destroy_window.
+// inside create_window_ex (which delivers WM_SIZE with the client size
+// before it returns), show_window and destroy_window. A WS_POPUP window made
+// after a successful display switch is fullscreen in that mode. On SDL the
+// window manager's frame lies outside the client area, so
+// adjust_window_rect_ex leaves the rectangle as it is there.
 bool adjust_window_rect_ex(Rect* rect, uint32_t style, bool menu, uint32_t ex_style);
 WindowHandle create_window_ex(uint32_t ex_style, const char* class_name, const char* title,
                               uint32_t style, int x, int y, int width, int height,
@@ -231,7 +235,12 @@ uintptr_t set_timer(WindowHandle window, uintptr_t id, uint32_t period_ms, const
 
 // Device context, pixel format and GL context (GetDC, ReleaseDC,
 // ChoosePixelFormat, SetPixelFormat, wglCreateContext, wglMakeCurrent,
-// wglGetProcAddress, SwapBuffers).
+// wglGetProcAddress, SwapBuffers). Under X a window's visual is fixed when
+// the window is made, so each window offers exactly one pixel format, index
+// 1: double-buffered RGBA with the deepest depth buffer available (32, else
+// 24, else 16) in a compatibility context. create_context does not make the
+// new context current; make_current does, and asks for swap interval 0
+// where the driver allows it.
 DeviceContext get_dc(WindowHandle window);
 bool release_dc(WindowHandle window, DeviceContext dc);
 int choose_pixel_format(DeviceContext dc, const PixelFormatDescriptor* descriptor);
@@ -246,7 +255,18 @@ bool swap_buffers(DeviceContext dc);
 int message_box(WindowHandle owner, const char* text, const char* caption, uint32_t type);
 
 // Message queue (PeekMessageA, TranslateMessage, DispatchMessageA,
-// PostQuitMessage, DefWindowProcA). peek never waits and takes at most one.
+// PostQuitMessage, DefWindowProcA). peek never waits and takes at most one:
+// posted messages (WM_CHAR from translate) first, then input, then a
+// pending WM_QUIT, then the timer. Input: close requests (close button,
+// window manager, SIGINT, SIGTERM) arrive as WM_CLOSE; minimise, restore and
+// focus changes as WM_ACTIVATE (high word non-zero while minimised); client
+// size changes as WM_SIZE; keys as WM_KEYDOWN/WM_KEYUP, or with Alt as
+// WM_SYSKEYDOWN/WM_SYSKEYUP. Other events make no message. When the window
+// gains the focus the layer sends it WM_SYSCOMMAND with SC_SCREENSAVE and
+// SC_MONITORPOWER, as the desktop does before starting the screen saver:
+// leaving them to def_window_proc lets the saver run, swallowing them keeps
+// it off while the window has the focus. def_window_proc turns SC_CLOSE and
+// Alt+F4 into WM_CLOSE.
 bool peek_message(Message* message, WindowHandle filter, uint32_t first, uint32_t last,
                   uint32_t remove);
 bool translate_message(const Message* message);
