@@ -28,6 +28,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
   }
   Stream* s = make_stream(std::move(pcm), output_rate());
   if (!s) return 0;
+  prepare_spectrum();  // the per-frame spectrum then allocates nothing
   s->looping.store((flags & BASS_SAMPLE_LOOP) != 0);
   const HSTREAM handle = register_stream(s);
   if (handle == 0) delete s;

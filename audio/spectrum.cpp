@@ -30,6 +30,8 @@ const SpectrumPlan& plan() {
 
 }  // namespace
 
+void prepare_spectrum() { plan(); }
+
 void compute_spectrum(const float* mono_samples, float* magnitudes) {
   const SpectrumPlan& p = plan();
   float weighted[spectrum_input_samples];

@@ -17,6 +17,9 @@
 constexpr int spectrum_input_samples = 1024;
 constexpr int spectrum_bands = 512;
 
-// Reads spectrum_input_samples floats, writes spectrum_bands floats. The
-// first call sets up the FFT plan; later calls allocate nothing.
+// Sets up the FFT plan, so that no later call allocates.
+void prepare_spectrum();
+
+// Reads spectrum_input_samples floats, writes spectrum_bands floats. Sets up
+// the FFT plan if prepare_spectrum has not; allocates nothing after that.
 void compute_spectrum(const float* mono_samples, float* magnitudes);
