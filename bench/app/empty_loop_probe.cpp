@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "app/app_main.h"
+#include "app/gl_window.h"
 #include "audio/bass.h"
 #include "demo/scene.h"
 #include "platform/platform.h"
@@ -39,6 +40,8 @@ struct Costs {
   int64_t peek_ns = 0;
   int64_t draw_ns = 0;
   int64_t swap_ns = 0;
+  double frame_step_sum = 0.0;
+  float frame_step_max = 0.0f;
   bool quit_posted = false;
 };
 
@@ -72,6 +75,8 @@ bool __wrap__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(
 }
 
 bool __wrap__ZN8GlWindow10draw_frameEv(void* window) {
+  costs.frame_step_sum += gl_window.frame_step;
+  if (gl_window.frame_step > costs.frame_step_max) costs.frame_step_max = gl_window.frame_step;
   const int64_t start = now_ns();
   const bool result = __real__ZN8GlWindow10draw_frameEv(window);
   costs.draw_ns += now_ns() - start;
@@ -107,6 +112,8 @@ int main() {
   std::printf("per frame: draw_frame (clear) %.0f ns, swap %.0f ns\n",
               static_cast<double>(costs.draw_ns) / frames,
               static_cast<double>(costs.swap_ns) / frames);
+  std::printf("frame_step: mean %.6f, max %.6f (0.1 ms units)\n",
+              costs.frame_step_sum / frames, static_cast<double>(costs.frame_step_max));
   std::printf("one probe clock read %.0f ns (5 per idle pass are inside the figures)\n", clock_ns);
   return code;
 }
