@@ -2,6 +2,7 @@
 // music, on the real SDL window. peek_message, draw_frame and swap_buffers
 // are wrapped at link time to time each part of a pass; after
 // run_seconds the probe asks the loop to end and prints the costs.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -24,6 +25,7 @@ BOOL BASS_Init(int, DWORD, DWORD, void*, const void*) { return 0; }
 namespace {
 
 constexpr double run_seconds = 5.0;
+constexpr int kept_steps = 100000;
 
 int64_t now_ns() {
   timespec now;
@@ -42,6 +44,8 @@ struct Costs {
   int64_t swap_ns = 0;
   double frame_step_sum = 0.0;
   float frame_step_max = 0.0f;
+  float steps[kept_steps] = {};
+  int steps_kept = 0;
   bool quit_posted = false;
 };
 
@@ -77,6 +81,7 @@ bool __wrap__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(
 bool __wrap__ZN8GlWindow10draw_frameEv(void* window) {
   costs.frame_step_sum += gl_window.frame_step;
   if (gl_window.frame_step > costs.frame_step_max) costs.frame_step_max = gl_window.frame_step;
+  if (costs.steps_kept < kept_steps) costs.steps[costs.steps_kept++] = gl_window.frame_step;
   const int64_t start = now_ns();
   const bool result = __real__ZN8GlWindow10draw_frameEv(window);
   costs.draw_ns += now_ns() - start;
@@ -112,7 +117,9 @@ int main() {
   std::printf("per frame: draw_frame (clear) %.0f ns, swap %.0f ns\n",
               static_cast<double>(costs.draw_ns) / frames,
               static_cast<double>(costs.swap_ns) / frames);
-  std::printf("frame_step: mean %.6f, max %.6f (0.1 ms units)\n",
+  std::sort(costs.steps, costs.steps + costs.steps_kept);
+  std::printf("frame_step: median %.6f, mean %.6f, max %.6f (0.1 ms units)\n",
+              static_cast<double>(costs.steps[costs.steps_kept / 2]),
               costs.frame_step_sum / frames, static_cast<double>(costs.frame_step_max));
   std::printf("one probe clock read %.0f ns (5 per idle pass are inside the figures)\n", clock_ns);
   return code;
