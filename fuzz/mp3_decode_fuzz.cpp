@@ -1,13 +1,22 @@
-// Feeds arbitrary bytes to the music decoder, as the music stream opens its
-// file. A refused file leaves nothing behind; an accepted one has a sane
-// format and whole frames.
+// Feeds arbitrary bytes to the music stream's open path: the whole-file
+// decode, the conversion to the 44.1 kHz stereo output, a few device buffers
+// through the loop, and the spectrum of what is heard. A refused file leaves
+// nothing behind; an accepted one has a sane format, whole frames and a
+// finite, non-negative spectrum.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 #include "audio/mp3_file.h"
+#include "audio/spectrum.h"
+#include "audio/stream.h"
 
 namespace {
+
+constexpr int kOutputRate = 44100;
+constexpr int kBufferFrames = 512;
+constexpr int64_t kBufferNs = 11'609'977;  // 512 frames at 44.1 kHz
 
 void require(bool condition) {
   if (!condition) std::abort();
@@ -24,5 +33,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   require(pcm.channels == 1 || pcm.channels == 2);
   require(pcm.rate >= 8000 && pcm.rate <= 48000);
   require(pcm.samples.size() % static_cast<size_t>(pcm.channels) == 0);
+
+  Stream* stream = make_stream(std::move(pcm), kOutputRate);
+  if (stream == nullptr) return 0;
+  start_stream(*stream, true, true);
+  int16_t out[kBufferFrames * output_channels] = {};
+  for (int i = 0; i < 4; ++i) render_stream(*stream, out, kBufferFrames, i * kBufferNs);
+  const Hearing hearing = hear_stream(*stream, 3 * kBufferNs, kBufferFrames);
+  float mono[spectrum_input_samples];
+  heard_window(*stream, hearing, mono);
+  float bins[spectrum_bands];
+  compute_spectrum(mono, bins);
+  for (float v : bins) require(std::isfinite(v) && v >= 0.0f);
+  delete stream;
   return 0;
 }

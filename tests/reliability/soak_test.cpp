@@ -1,0 +1,149 @@
+// Soak: the scene drawn for 100,000 frames on real offscreen GL at the
+// demo's own 1024 x 768, under the scripted music, through several loop wraps
+// back to the intro. Resident memory must stay flat once every phase has been
+// drawn once, no frame may raise a GL error, and the animation state must
+// stay finite and within its own limits.
+//
+// Drawn frames cost milliseconds each under a software rasteriser, so each
+// pass through the song draws its intro, main and credits phases at a few
+// hundred positions and holds the position at exactly 5.0 s (the cleared
+// frame between intro and main) for the rest of the pass.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "assets/mesh.h"
+#include "audio/scripted/scripted_music.h"
+#include "demo/scene.h"
+#include "tools/render_frames/show_harness.h"
+
+Mesh* demo_mesh = nullptr;
+Scene scene;
+
+namespace {
+
+constexpr int kFrames = 100000;
+constexpr int kPasses = 5;  // four wraps back to the intro
+constexpr int kFramesPerPass = kFrames / kPasses;
+constexpr int kIntroFrames = 200;    // 0 .. 5 s
+constexpr int kMainFrames = 60;      // 5 .. 14 s
+constexpr int kCreditsFrames = 60;   // 14 .. 30 s
+constexpr int kHeldFrames = kFramesPerPass - kIntroFrames - kMainFrames - kCreditsFrames;
+constexpr double kSongSeconds = 30.0;
+// Large enough that within one pass the capture quads slide in, the credits
+// fade completes and every particle respawns many times.
+constexpr float kFrameStep = 0.03f;
+// A held frame is presented only now and then; drawn frames always are.
+constexpr int kHeldPresentEvery = 256;
+// Measured from the end of the second pass, when every phase has also been
+// drawn on top of the state the previous pass left. The driver's own pools
+// grow in steps of about a megabyte while they settle; the heap in use must
+// not grow beyond rounding.
+constexpr long kAllowedResidentGrowthKb = 2048;
+constexpr long kAllowedHeapGrowthKb = 64;
+
+long resident_kb() {
+  long pages_total = 0, pages_resident = 0;
+  FILE* statm = std::fopen("/proc/self/statm", "r");
+  if (statm == nullptr) return -1;
+  if (std::fscanf(statm, "%ld %ld", &pages_total, &pages_resident) != 2) pages_resident = -1;
+  std::fclose(statm);
+  return pages_resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+long heap_in_use_kb() {
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<long>((info.uordblks + info.hblkhd) / 1024);
+}
+
+// The music position of frame k of a pass: intro, held at 5.0, main, credits.
+double position_in_pass(int k) {
+  if (k < kIntroFrames) return 5.0 * k / kIntroFrames;
+  k -= kIntroFrames;
+  if (k < kHeldFrames) return 5.0;
+  k -= kHeldFrames;
+  if (k < kMainFrames) return 5.0 + 9.0 * (k + 1) / kMainFrames;
+  k -= kMainFrames;
+  return 14.0 + (kSongSeconds - 14.0) * (k + 1) / (kCreditsFrames + 1);
+}
+
+bool particles_finite() {
+  for (const Particle& p : scene_fountain.particles) {
+    const float values[] = {p.position.x, p.position.y, p.position.z, p.velocity.x,
+                            p.velocity.y, p.velocity.z, p.life, p.fade};
+    for (float v : values) {
+      if (!std::isfinite(v)) return false;
+    }
+  }
+  return std::isfinite(spin_angle);
+}
+
+TEST(Soak, HundredThousandFramesThroughLoopWrapsKeepMemoryFlatAndRaiseNoGlError) {
+  ASSERT_EQ(chdir(ZARNIC_DATA_ROOT), 0);
+  static Mesh mesh("data/obj.b3df");
+  ASSERT_GT(mesh.triangle_count, 0) << "default mesh missing";
+  demo_mesh = &mesh;
+  ASSERT_TRUE(show::open_offscreen_window());
+  show::reset_show_state();
+  show::start_show();
+  ASSERT_NE(capture_texture, 0u);
+  while (glGetError() != GL_NO_ERROR) {
+  }
+
+  std::vector<long> resident_after_pass, heap_after_pass;
+  int wraps = 0, intro_frames_after_wrap = 0, main_frames = 0, credits_frames = 0;
+  float last_seconds = 0.0f;
+  for (int frame = 0; frame < kFrames; ++frame) {
+    const int k = frame % kFramesPerPass;
+    const double seconds = position_in_pass(k);
+    scripted_music::set_position_seconds(seconds);
+    scripted_music::set_bass(frame % 3 == 0 ? 0.2f : 0.0f);
+    show::draw_frame(kFrameStep);
+    if (seconds != 5.0 || frame % kHeldPresentEvery == 0) glFinish();
+
+    const GLenum error = glGetError();
+    ASSERT_EQ(error, static_cast<GLenum>(GL_NO_ERROR)) << "frame " << frame << " at " << seconds;
+    ASSERT_NEAR(scene.music_seconds, seconds, 1e-4) << "frame " << frame;
+    if (scene.music_seconds < last_seconds) ++wraps;
+    if (wraps > 0 && scene.music_seconds < 5.0f) ++intro_frames_after_wrap;
+    if (scene.music_seconds > 5.0f) ++main_frames;
+    if (scene.music_seconds > 14.0f) ++credits_frames;
+    last_seconds = scene.music_seconds;
+
+    if (k == kFramesPerPass - 1) {
+      resident_after_pass.push_back(resident_kb());
+      heap_after_pass.push_back(heap_in_use_kb());
+      ASSERT_TRUE(particles_finite()) << "after pass " << resident_after_pass.size();
+      ASSERT_GE(intro_z, -10.0f);
+      ASSERT_LE(intro_z, -9.0f);
+      ASSERT_GE(mesh_z, -5.0f);
+      ASSERT_LE(mesh_z, -4.0f);
+      ASSERT_TRUE(std::isfinite(sphere_spin) && std::isfinite(mesh_spin) &&
+                  std::isfinite(fade_alpha) && std::isfinite(credits_alpha) &&
+                  std::isfinite(slide_x));
+    }
+  }
+
+  EXPECT_EQ(wraps, kPasses - 1);
+  EXPECT_EQ(intro_frames_after_wrap, (kPasses - 1) * kIntroFrames);
+  EXPECT_EQ(main_frames, kPasses * (kMainFrames + kCreditsFrames));
+  EXPECT_EQ(credits_frames, kPasses * kCreditsFrames);
+  EXPECT_GE(slide_x, 0.0f);        // the capture quads slid in
+  EXPECT_LT(fade_alpha, 0.0f);     // and faded out
+  EXPECT_GT(credits_alpha, 1.0f);  // while the credits came up
+
+  ASSERT_EQ(resident_after_pass.size(), static_cast<size_t>(kPasses));
+  for (size_t pass = 0; pass < resident_after_pass.size(); ++pass) {
+    std::printf("after pass %zu: resident %ld kB, heap in use %ld kB\n", pass + 1,
+                resident_after_pass[pass], heap_after_pass[pass]);
+  }
+  EXPECT_LE(resident_after_pass.back() - resident_after_pass[1], kAllowedResidentGrowthKb);
+  EXPECT_LE(heap_after_pass.back() - heap_after_pass[1], kAllowedHeapGrowthKb);
+}
+
+}  // namespace
