@@ -20,10 +20,24 @@ SDL_AudioDeviceID device_id = 0;
 bool real_sound = false;
 std::atomic<int> open_rate{0};
 std::atomic<uint32_t> latency_frames{0};
+std::atomic<bool> on_clock{false};
+
+// Device thread only: where the clock says the silent output should be.
+int64_t clock_start_ns = -1;
+int64_t clock_frames = 0;
 
 void device_callback(void*, Uint8* stream, int len) {
-  mix_streams(reinterpret_cast<int16_t*>(stream), len / static_cast<int>(output_channels * sizeof(int16_t)),
-              monotonic_ns());
+  const int frames = len / static_cast<int>(output_channels * sizeof(int16_t));
+  const int64_t now = monotonic_ns();
+  int64_t shift = 0;
+  if (on_clock.load(std::memory_order_acquire)) {
+    if (clock_start_ns < 0) clock_start_ns = now;
+    const int64_t due = static_cast<int64_t>(static_cast<__int128>(now - clock_start_ns) *
+                                             open_rate.load(std::memory_order_relaxed) / 1000000000);
+    shift = due - clock_frames;
+    clock_frames = due + frames;
+  }
+  mix_streams(reinterpret_cast<int16_t*>(stream), frames, now, shift);
 }
 
 SDL_AudioDeviceID open_device(int rate) {
@@ -63,9 +77,14 @@ bool open_output(int device, int rate) {
   if (device_id == 0) return false;
   // The dummy and disk drivers consume a buffer while they wait for the
   // next one; a sound card still has the previous buffer to play first.
-  const bool timed_driver = std::strcmp(SDL_GetCurrentAudioDriver(), "dummy") == 0 ||
-                            std::strcmp(SDL_GetCurrentAudioDriver(), "disk") == 0;
+  const bool dummy = std::strcmp(SDL_GetCurrentAudioDriver(), "dummy") == 0;
+  const bool timed_driver = dummy || std::strcmp(SDL_GetCurrentAudioDriver(), "disk") == 0;
   latency_frames.store(timed_driver ? 0 : device_buffer_frames, std::memory_order_release);
+  // Nothing is heard from the dummy driver, so it may skip or repeat a few
+  // frames to stay on the clock. The disk driver must write every frame.
+  on_clock.store(dummy, std::memory_order_release);
+  clock_start_ns = -1;
+  clock_frames = 0;
   open_rate.store(rate, std::memory_order_release);
   SDL_PauseAudioDevice(device_id, 0);
   return real_sound;
@@ -89,13 +108,13 @@ void close_output() {
   open_rate.store(0, std::memory_order_release);
 }
 
-void mix_streams(int16_t* out, int frames, int64_t now_ns) {
+void mix_streams(int16_t* out, int frames, int64_t now_ns, int64_t shift) {
   std::memset(out, 0, static_cast<size_t>(frames) * output_channels * sizeof(int16_t));
   const int rate = output_rate();
   for (int slot = 0; slot < max_streams; ++slot) {
     Stream* s = stream_in_slot(slot);
     // A stream made for another rate would play at the wrong speed.
-    if (s && s->output_rate == rate) render_stream(*s, out, frames, now_ns);
+    if (s && s->output_rate == rate) render_stream(*s, out, frames, now_ns, shift);
   }
 }
 

@@ -1,6 +1,8 @@
 // The audio output: SDL2's default device at the requested rate, or where
-// none opens, SDL's silent "dummy" output, which consumes samples in real
-// time just the same. Its callback mixes every playing stream.
+// none opens, SDL's silent "dummy" output. The dummy driver sleeps a fixed
+// time per buffer, so it falls behind when the machine is busy; on it the
+// streams are kept on the monotonic clock instead, so the silent output
+// consumes samples in real time. Its callback mixes every playing stream.
 #pragma once
 
 #include <cstdint>
@@ -22,8 +24,9 @@ uint32_t output_latency_frames();
 void close_output();
 
 // What the device callback does: fills `frames` frames of 16-bit stereo
-// with the mix of all playing streams.
-void mix_streams(int16_t* out, int frames, int64_t now_ns);
+// with the mix of all playing streams, first moving each playing stream on
+// by `shift` frames (see render_stream).
+void mix_streams(int16_t* out, int frames, int64_t now_ns, int64_t shift);
 
 // The monotonic clock that positions are stamped and read with.
 int64_t monotonic_ns();

@@ -32,6 +32,20 @@ bool convert_for_output(const DecodedPcm& in, int rate, std::vector<int16_t>* ou
   return ok && !out->empty();
 }
 
+// Moves the playback by `shift` frames without playing them (forwards) or
+// to play them again (backwards), wrapping as playback would.
+void shift_playback(Stream& s, int64_t shift, bool loop, uint64_t length) {
+  if (shift > 0) {
+    const uint64_t n = static_cast<uint64_t>(shift);
+    s.played += n;
+    s.cursor = loop ? (s.cursor + n) % length : std::min(s.cursor + n, length);
+  } else {
+    const uint64_t n = std::min(static_cast<uint64_t>(-shift), s.played);
+    s.played -= n;
+    s.cursor = loop ? (s.cursor + length - n % length) % length : (s.cursor >= n ? s.cursor - n : 0);
+  }
+}
+
 }  // namespace
 
 Stream* make_stream(DecodedPcm&& decoded, int output_rate) {
@@ -57,17 +71,21 @@ void start_stream(Stream& s, bool loop, bool restart) {
   }
 }
 
-void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns) {
+void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns, int64_t shift) {
   const uint32_t generation = s.play_generation.load(std::memory_order_acquire);
   if (generation == 0) return;
   if (generation != s.seen_generation) {
+    // A fresh start begins at the file's start, whatever the clock says.
     s.seen_generation = generation;
     s.played = 0;
     s.cursor = 0;
+    s.ended = false;
+    shift = 0;
   }
+  if (s.ended) return;
   const uint64_t length = s.output_frames();
   const bool loop = s.looping.load(std::memory_order_acquire);
-  if (!loop && s.cursor >= length) return;
+  if (shift != 0) shift_playback(s, shift, loop, length);
 
   PlaybackSnapshot snap;
   snap.generation = generation;
@@ -93,7 +111,10 @@ void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns) {
   snap.count = static_cast<uint32_t>(copied);
   s.snapshot.publish(snap);
   s.frames_handed.store(s.played, std::memory_order_release);
-  if (!loop && s.cursor == length) s.finished.store(true, std::memory_order_release);
+  if (!loop && s.cursor == length) {
+    s.ended = true;
+    s.finished.store(true, std::memory_order_release);
+  }
 }
 
 Hearing hear_stream(Stream& s, int64_t now_ns, uint32_t latency_frames) {

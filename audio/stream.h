@@ -32,6 +32,7 @@ struct Stream {
   uint32_t seen_generation = 0;
   uint64_t played = 0;
   uint64_t cursor = 0;
+  bool ended = false;
 
   // Per-frame callers only (one thread).
   uint32_t floor_generation = 0;
@@ -52,8 +53,10 @@ Stream* make_stream(DecodedPcm&& decoded, int output_rate);
 void start_stream(Stream& s, bool loop, bool restart);
 
 // Device thread: adds the stream's next frames into out (16-bit stereo,
-// saturating) and records when they were handed over.
-void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns);
+// saturating) and records when they were handed over. A playing stream is
+// first moved on by `shift` frames (back, if negative), which keeps it on a
+// clock the device does not follow exactly.
+void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns, int64_t shift);
 
 // Main thread: what is being heard at now_ns.
 struct Hearing {

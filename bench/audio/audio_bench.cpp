@@ -81,7 +81,7 @@ void BM_Callback(benchmark::State& state) {
   BASS_StreamPlay(h, 0, BASS_SAMPLE_LOOP);
   std::vector<int16_t> buffer(1024 * 2);
   for (auto _ : state) {
-    mix_streams(buffer.data(), 1024, monotonic_ns());
+    mix_streams(buffer.data(), 1024, monotonic_ns(), 0);
     benchmark::DoNotOptimize(buffer.data());
   }
   forget_streams();

@@ -102,9 +102,9 @@ TEST_F(Playback, PositionTracksRealTimeAndIsTheAudibleNotTheHandedFrame) {
   ASSERT_TRUE(BASS_StreamPlay(h, 0, BASS_SAMPLE_LOOP));
   ASSERT_TRUE(wait_until_heard(h));
 
-  // Within 1 % of real time over 3 s. SDL's dummy driver sleeps a fixed
-  // time per buffer, so a burst of load on the machine slows the device
-  // itself; a window spoilt that way is measured again, up to three times.
+  // Within 1 % of real time over 3 s. A window spoilt by the machine being
+  // too busy to run the device thread at all is measured again, up to three
+  // times.
   std::string misses;
   for (int attempt = 0; attempt < 3; ++attempt) {
     const std::vector<PositionSample> samples = sample_positions(h, 3.0);
@@ -120,11 +120,13 @@ TEST_F(Playback, PositionTracksRealTimeAndIsTheAudibleNotTheHandedFrame) {
       if (i == 0) continue;
       const double step = samples[i].frame - samples[i - 1].frame;
       backwards += step < 0;
-      jumps += step > (samples[i].t - samples[i - 1].t) * 44100.0 + 64;
+      // A step of half a device buffer between two reads; a late callback
+      // can cause one now and then, a position counted in buffers every time.
+      jumps += step > (samples[i].t - samples[i - 1].t) * 44100.0 + 512;
     }
     EXPECT_EQ(ahead, 0);
     EXPECT_EQ(backwards, 0);
-    EXPECT_LE(jumps, static_cast<int>(samples.size() / 100)) << "position moves in steps";
+    EXPECT_LE(jumps, 13) << "position moves in steps (3 s is 130 device buffers)";
     EXPECT_GT(lag_sum / samples.size(), 256.0) << "position runs with what was handed to the device";
 
     const double position_rate = slope(samples, [](const PositionSample& x) { return x.frame; }) / 44100.0;
