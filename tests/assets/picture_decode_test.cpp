@@ -109,13 +109,14 @@ TEST(PictureDecode, StretchesTheWholePictureToTheTextureSize) {
   struct Case {
     int width, height, max_size, texture_width, texture_height;
   };
-  // Up, down and mixed stretching; the last two decode at a reduced scale
-  // before resampling.
+  // Up, down and mixed stretching; the last three decode at a reduced scale,
+  // the very last straight to its texture size.
   const Case cases[] = {
       {300, 200, kNoCap, 256, 256},
       {40, 100, kNoCap, 32, 128},
       {2000, 1000, 256, 256, 256},
       {1600, 120, 64, 64, 64},
+      {1024, 1024, 128, 128, 128},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " max " << c.max_size);
