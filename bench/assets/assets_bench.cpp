@@ -71,7 +71,7 @@ std::vector<uint8_t> picture_like_jpeg(int width, int height) {
 
 // Changes into a directory holding data/ with the default set, and says
 // which one it is.
-std::string enter_data_set_directory() {
+std::string find_or_make_data_set() {
   const std::string repository = ZARNIC_SOURCE_DIR;
   bool complete = file_exists(repository + "/" + kMeshPath);
   for (const char* path : kPicturePaths) complete = complete && file_exists(repository + "/" + path);
@@ -88,6 +88,12 @@ std::string enter_data_set_directory() {
     write_file(kPicturePaths[i], picture_like_jpeg(sizes[i][0], sizes[i][1]));
   }
   return std::string("generated set in ") + scratch;
+}
+
+// The working directory stays where the first call put it.
+const std::string& enter_data_set_directory() {
+  static const std::string label = find_or_make_data_set();
+  return label;
 }
 
 void BM_LoadDefaultDataSet(benchmark::State& state) {
