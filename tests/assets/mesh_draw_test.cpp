@@ -115,7 +115,9 @@ MeshFileContents two_triangles() {
 TEST_F(MeshDraw, SendsCornersInFileOrderWithTheirTextureCoordinates) {
   const MeshFileContents file = two_triangles();
   Mesh mesh = load(file);
-  glBindTexture(GL_TEXTURE_2D, 0);
+  GLuint caller_texture = 0;
+  glGenTextures(1, &caller_texture);
+  glBindTexture(GL_TEXTURE_2D, caller_texture);
 
   const std::vector<FedBackPolygon> polygons = feedback_of(mesh);
   ASSERT_EQ(polygons.size(), 2u);
@@ -136,7 +138,7 @@ TEST_F(MeshDraw, SendsCornersInFileOrderWithTheirTextureCoordinates) {
   EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
   GLint bound = -1;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  EXPECT_EQ(bound, 0);
+  EXPECT_EQ(static_cast<GLuint>(bound), caller_texture);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
