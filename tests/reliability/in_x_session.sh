@@ -11,5 +11,8 @@ sleep "${ZARNIC_SHOT_AFTER:-9}"
 xwd -root -silent >"$out/shot.xwd" 2>/dev/null
 wait "$pid"
 rc=$?
-xdpyinfo >"$out/xdpyinfo" 2>&1
+for attempt in 1 2 3; do
+  xdpyinfo >"$out/xdpyinfo" 2>&1 && break
+  sleep 1
+done
 echo "$rc" >"$out/rc"

@@ -35,7 +35,7 @@ fail() {
   for f in stdout stderr; do
     [ -s "$work/out/$f" ] && { echo "--- $f"; tail -n 40 "$work/out/$f"; }
   done
-  [ -s "$work/out/xdpyinfo" ] && grep -E 'dimensions|depth of root' "$work/out/xdpyinfo"
+  [ -f "$work/out/xdpyinfo" ] && { echo "--- xdpyinfo"; grep -E 'dimensions|depth of root' "$work/out/xdpyinfo" || head -n 5 "$work/out/xdpyinfo"; }
   exit 1
 }
 
