@@ -8,7 +8,7 @@ set -euo pipefail
 build=$1
 runs_mesh=${2:-1000000}
 runs_picture=${3:-150000}
-runs_mp3=${4:-100000}
+runs_mp3=${4:-50000}
 bin="$build/fuzz"
 artifacts="$bin/artifacts"
 mkdir -p "$artifacts"
