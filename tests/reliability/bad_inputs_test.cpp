@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <iterator>
+#include <ostream>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -44,6 +45,9 @@ const Expected kExpected[] = {
     {"music-truncated-mp3", "", 8, false},
     {"all-at-once", "file too short for its vertex count", 0, false},
 };
+
+// Names the case in test output instead of dumping the struct's bytes.
+void PrintTo(const Expected& expected, std::ostream* out) { *out << expected.case_name; }
 
 class BadInputs : public ::testing::TestWithParam<Expected> {
  protected:
