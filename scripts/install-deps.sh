@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing.
+# Recommended packages come too: Xvfb needs its recommended fonts for the
+# message boxes the shell shows.
 set -euo pipefail
 
 packages=(
@@ -8,7 +10,7 @@ packages=(
   libmpg123-dev libturbojpeg0-dev libkissfft-dev libmp3lame-dev lame
   libfreetype-dev fonts-dejavu-core libstb-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils x11-apps xdotool imagemagick
+  xvfb xauth xfonts-base x11-utils x11-apps xdotool imagemagick
   clang libclang-rt-14-dev valgrind
 )
 
@@ -25,4 +27,4 @@ sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+$sudo apt-get install -y -qq "${missing[@]}"
