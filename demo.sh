@@ -9,6 +9,6 @@ cmake --build build-demo --target zarnic -j"$(nproc)"
 if [ -z "${DISPLAY:-}" ]; then
   echo "No display found (DISPLAY is not set): running the demo on a virtual 1024x768 X screen" \
        "(Xvfb) instead. Nothing will be visible; the music plays on the default sound output."
-  exec xvfb-run -a -s "-screen 0 1024x768x24" ./build-demo/zarnic
+  exec xvfb-run -a -s "-screen 0 1024x768x24" ./build-demo/app/zarnic
 fi
-exec ./build-demo/zarnic
+exec ./build-demo/app/zarnic
