@@ -18,7 +18,7 @@ using HSTREAM = DWORD;
 constexpr DWORD BASS_SAMPLE_LOOP = 4;
 // Spectrum request: the 1024 frames centred on what is heard now, mixed to
 // mono, Hann-windowed; 512 floats out, lowest band first (scaling in
-// audio/spectrum.h). The rest of a larger buffer is left untouched.
+// audio/band_levels.h). The rest of a larger buffer is left untouched.
 constexpr DWORD BASS_DATA_FFT2048 = 0x80000002;
 
 // Opens the output device at freq (44100 if out of range). device 1 (or -1)

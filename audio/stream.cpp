@@ -1,7 +1,7 @@
 // Stream playback state shared by the device thread and the main thread.
 #include "audio/stream.h"
 
-#include "audio/spectrum.h"
+#include "audio/band_levels.h"
 
 #include <SDL.h>
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "audio/mp3_file.h"
-#include "audio/spectrum.h"
+#include "audio/band_levels.h"
 #include "audio/stream.h"
 
 namespace {

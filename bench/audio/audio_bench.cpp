@@ -3,7 +3,7 @@
 #include "audio/bass.h"
 #include "audio/mp3_file.h"
 #include "audio/output.h"
-#include "audio/spectrum.h"
+#include "audio/band_levels.h"
 #include "audio/stream.h"
 
 #include "tests/audio/lame_encode.h"

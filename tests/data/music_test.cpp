@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "audio/mp3_file.h"
-#include "audio/spectrum.h"
+#include "audio/band_levels.h"
 #include "data_files.h"
 
 namespace {

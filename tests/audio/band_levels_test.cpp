@@ -1,5 +1,5 @@
 // The spectrum's scaling against the bass test "element 0 > 0.05".
-#include "audio/spectrum.h"
+#include "audio/band_levels.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Hann-windowed real FFT of 1024 samples, scaled to sine amplitude.
-#include "audio/spectrum.h"
+#include "audio/band_levels.h"
 
 #include <kiss_fftr.h>
 
