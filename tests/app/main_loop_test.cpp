@@ -71,6 +71,20 @@ TEST_F(MainLoopTest, HeldEscapeEndsTheRunOnTheNextIdlePass) {
   expect_destroyed_once();
 }
 
+TEST_F(MainLoopTest, HeldEscapeWithATickWaitingEndsWithTheTicksIdentifier) {
+  // A tick that fell due during a slow frame is taken after the WM_CHAR and
+  // before the idle pass, so it is the last message taken.
+  script::feed(WM_KEYDOWN, VK_ESCAPE);
+  script::feed(WM_TIMER, 1);
+  script::feed_idle();
+  script::feed(WM_CLOSE);
+
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(gl_window.timer_seconds, 1.0f);
+  EXPECT_EQ(count_calls("swap_buffers"), 0);
+  expect_destroyed_once();
+}
+
 TEST_F(MainLoopTest, EscapeReleasedBeforeAnIdlePassDoesNotEndTheRun) {
   script::feed(WM_KEYDOWN, VK_ESCAPE);
   script::feed(WM_KEYUP, VK_ESCAPE);
