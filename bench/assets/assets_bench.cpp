@@ -17,7 +17,7 @@
 #include "assets/mesh.h"
 #include "assets/picture_texture.h"
 #include "platform/script/platform_script.h"
-#include "tests/assets/mesh_file_writer.h"
+#include "tools/datagen/mesh_writer.h"
 #include "tests/assets/test_pictures.h"
 
 namespace {
@@ -33,8 +33,8 @@ bool file_exists(const std::string& path) {
 }
 
 // A torus of rings x segments vertices with a seam-free parameterisation.
-MeshFileContents torus_mesh(int rings, int segments) {
-  MeshFileContents mesh;
+MeshData torus_mesh(int rings, int segments) {
+  MeshData mesh;
   const double pi = std::acos(-1.0);
   for (int i = 0; i < rings; ++i) {
     for (int j = 0; j < segments; ++j) {

@@ -9,7 +9,7 @@
 #include "assets/mesh.h"
 #include "platform/platform.h"
 #include "platform/script/platform_script.h"
-#include "tests/assets/mesh_file_writer.h"
+#include "tools/datagen/mesh_writer.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ class MeshDraw : public ::testing::Test {
     glGetError();
   }
 
-  static Mesh load(const MeshFileContents& file) {
+  static Mesh load(const MeshData& file) {
     const std::vector<uint8_t> bytes = mesh_file_bytes(file);
     Mesh mesh;
     EXPECT_TRUE(mesh.load_bytes(bytes.data(), bytes.size()).ok);
@@ -99,8 +99,8 @@ class MeshDraw : public ::testing::Test {
 
 // Two triangles sharing the edge between vertices 0 and 1; vertex 3 sits at
 // the origin. Positions stay inside the clip volume so nothing is clipped.
-MeshFileContents two_triangles() {
-  MeshFileContents file;
+MeshData two_triangles() {
+  MeshData file;
   file.x = {0.5f, -0.5f, 0.25f, 0.0f};
   file.y = {0.25f, 0.5f, -0.75f, 0.0f};
   file.z = {-0.5f, 0.125f, 0.5f, 0.0f};
@@ -113,7 +113,7 @@ MeshFileContents two_triangles() {
 }
 
 TEST_F(MeshDraw, SendsCornersInFileOrderWithTheirTextureCoordinates) {
-  const MeshFileContents file = two_triangles();
+  const MeshData file = two_triangles();
   Mesh mesh = load(file);
   GLuint caller_texture = 0;
   glGenTextures(1, &caller_texture);
@@ -147,7 +147,7 @@ TEST_F(MeshDraw, NormalIsTheUnnormalisedPosition) {
   // light along +x, +y and +z and nothing else lighting the mesh, a vertex's
   // colour is its normal, clamped to [0, 1]. Positions with components in
   // (0, 1) make that the position itself, and show any normalisation.
-  MeshFileContents file;
+  MeshData file;
   file.x = {0.5f, 0.2f, 0.0f, 0.75f};
   file.y = {0.25f, 0.1f, 0.0f, 0.5f};
   file.z = {0.125f, 0.05f, 0.0f, 0.25f};
@@ -195,7 +195,7 @@ TEST_F(MeshDraw, NormalIsTheUnnormalisedPosition) {
 
 TEST_F(MeshDraw, EmptyMeshDrawsNothingButEnablesTexturing) {
   Mesh mesh;
-  const std::vector<uint8_t> bytes = mesh_file_bytes(MeshFileContents());
+  const std::vector<uint8_t> bytes = mesh_file_bytes(MeshData());
   ASSERT_TRUE(mesh.load_bytes(bytes.data(), bytes.size()).ok);
   EXPECT_TRUE(feedback_of(mesh).empty());
   EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));

@@ -13,7 +13,7 @@
 
 #include "assets/mesh.h"
 #include "platform/platform.h"
-#include "tests/assets/mesh_file_writer.h"
+#include "tools/datagen/mesh_writer.h"
 
 namespace {
 
@@ -31,15 +31,15 @@ void make_context() {
   ASSERT_TRUE(OSMesaMakeCurrent(context, pixels.data(), GL_UNSIGNED_BYTE, 64, 64));
 }
 
-Mesh load(const MeshFileContents& file) {
+Mesh load(const MeshData& file) {
   const std::vector<uint8_t> bytes = mesh_file_bytes(file);
   Mesh mesh;
   EXPECT_TRUE(mesh.load_bytes(bytes.data(), bytes.size()).ok);
   return mesh;
 }
 
-MeshFileContents one_triangle() {
-  MeshFileContents file;
+MeshData one_triangle() {
+  MeshData file;
   file.x = {0, 1, 0};
   file.y = {0, 0, 1};
   file.z = {0, 0, 0};
@@ -54,7 +54,7 @@ MeshFileContents one_triangle() {
 TEST(MeshLock, LocksFromZeroOverAllVerticesIncludingNone) {
   make_context();
   lock_offered = true;
-  for (const MeshFileContents& file : {one_triangle(), MeshFileContents()}) {
+  for (const MeshData& file : {one_triangle(), MeshData()}) {
     lock_calls.clear();
     Mesh mesh = load(file);
     mesh.bind_arrays();

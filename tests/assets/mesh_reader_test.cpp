@@ -9,14 +9,19 @@
 #include <vector>
 
 #include "assets/mesh.h"
-#include "tests/assets/mesh_file_writer.h"
+#include "tools/datagen/mesh_writer.h"
 
 namespace {
 
+// Overwrites four bytes at offset with a little-endian 32-bit value.
+void patch_u32(std::vector<uint8_t>* bytes, size_t offset, uint32_t value) {
+  for (int i = 0; i < 4; ++i) (*bytes)[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
 // One triangle over three vertices, drawn 2, 0, 1, with trailing words that
 // would not survive a round trip through float (a signalling NaN pattern).
-MeshFileContents one_triangle() {
-  MeshFileContents mesh;
+MeshData one_triangle() {
+  MeshData mesh;
   mesh.x = {1.0f, -2.5f, 0.0f};
   mesh.y = {0.5f, 3.0f, -1.0f};
   mesh.z = {-4.0f, 0.25f, 7.0f};
@@ -44,7 +49,7 @@ void expect_empty(const Mesh& mesh) {
   }
 }
 
-void expect_loaded_as(const Mesh& mesh, const MeshFileContents& file) {
+void expect_loaded_as(const Mesh& mesh, const MeshData& file) {
   ASSERT_EQ(mesh.vertex_count, static_cast<int32_t>(file.x.size()));
   ASSERT_EQ(mesh.triangle_count, static_cast<int32_t>(file.first.size()));
   EXPECT_EQ(mesh.pos_x, file.x);
@@ -65,7 +70,7 @@ void expect_loaded_as(const Mesh& mesh, const MeshFileContents& file) {
 }
 
 TEST(MeshReader, EmptyMeshIs45BytesAndLoadsEmpty) {
-  MeshFileContents file;
+  MeshData file;
   file.btx_word = 1;
   file.bcl_words[0] = 2;
   file.bcl_words[1] = 3;
@@ -83,7 +88,7 @@ TEST(MeshReader, EmptyMeshIs45BytesAndLoadsEmpty) {
 }
 
 TEST(MeshReader, OneTriangleFileLoadsExactly) {
-  const MeshFileContents file = one_triangle();
+  const MeshData file = one_triangle();
   const std::vector<uint8_t> bytes = mesh_file_bytes(file);
   ASSERT_EQ(bytes.size(), 111u);
   EXPECT_EQ(bytes[53], 2);  // first corner of triangle 0
@@ -98,7 +103,7 @@ TEST(MeshReader, OneTriangleFileLoadsExactly) {
 }
 
 TEST(MeshReader, BytesAfterTheLastWordAreIgnored) {
-  const MeshFileContents file = one_triangle();
+  const MeshData file = one_triangle();
   std::vector<uint8_t> bytes = mesh_file_bytes(file);
   const std::string trailer = "ZAR\xff\xff\xff\x7f garbage that looks like another header";
   bytes.insert(bytes.end(), trailer.begin(), trailer.end());
@@ -113,7 +118,7 @@ TEST(MeshReader, BytesAfterTheLastWordAreIgnored) {
 TEST(MeshReader, VerticesBeyondTheIndexRangeLoad) {
   // Indices are 16-bit, but nothing limits N itself: extra vertices are
   // simply never referenced.
-  MeshFileContents file;
+  MeshData file;
   const size_t n = 70000;
   file.x.assign(n, 1.0f);
   file.y.assign(n, 2.0f);
@@ -154,7 +159,7 @@ TEST(MeshReader, MalformedFilesAreRefusedWithTheirReason) {
   // Offsets in the one-triangle file: N at 3, PKT at 7, POW at 46, F at 49,
   // corners at 53 (first), 55 (second), 57 (third), TEX at 59, BFX at 86,
   // BTX at 89, BCL at 96.
-  MeshFileContents no_vertices_one_triangle;
+  MeshData no_vertices_one_triangle;
   no_vertices_one_triangle.first = {0};
   no_vertices_one_triangle.second = {0};
   no_vertices_one_triangle.third = {0};
@@ -212,7 +217,7 @@ TEST(MeshReader, MalformedFilesAreRefusedWithTheirReason) {
 
 TEST(MeshReader, ReadsFilesAndTreatsAMissingOneAsEmpty) {
   const std::string path = ::testing::TempDir() + "mesh_reader_test.b3df";
-  const MeshFileContents file = one_triangle();
+  const MeshData file = one_triangle();
   const std::vector<uint8_t> bytes = mesh_file_bytes(file);
   std::FILE* out = std::fopen(path.c_str(), "wb");
   ASSERT_NE(out, nullptr);

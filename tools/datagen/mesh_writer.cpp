@@ -44,7 +44,12 @@ std::vector<uint8_t> encode_mesh(const MeshData& mesh) {
   if (!indices_below(mesh.first, n) || !indices_below(mesh.second, n) ||
       !indices_below(mesh.third, n))
     return {};
+  return mesh_file_bytes(mesh);
+}
 
+std::vector<uint8_t> mesh_file_bytes(const MeshData& mesh) {
+  const size_t n = mesh.x.size();
+  const size_t f = mesh.first.size();
   std::vector<uint8_t> out;
   out.reserve(45 + 20 * n + 6 * f);
   put_tag(out, "ZAR");

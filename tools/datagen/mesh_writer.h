@@ -20,3 +20,8 @@ struct MeshData {
 // Returns the file bytes, or an empty vector when the mesh cannot be stored
 // (arrays of unequal length, more than 65,535 vertices, an index not below N).
 std::vector<uint8_t> encode_mesh(const MeshData& mesh);
+
+// The file bytes exactly as given, unchecked: N is the length of x and F the
+// length of first, whatever the other arrays hold. Tests use it to make files
+// the reader must refuse.
+std::vector<uint8_t> mesh_file_bytes(const MeshData& mesh);
