@@ -19,8 +19,7 @@ int app_main(void*, void*, char*, int) {
   // Zeroed, so a loop that ends before taking any message exits with 0.
   Message message{};
 
-  if (!gl_window.create("zarnic's engin", window_width, window_height, window_bits,
-                        gl_window.fullscreen)) {
+  if (!gl_window.create("zarnic's engin", window_width, window_height, window_bits, gl_window.fullscreen)) {
     return 0;
   }
 

@@ -98,11 +98,9 @@ bool GlWindow::create(const char* title, int width, int height, int bits, bool f
   }
   adjust_window_rect_ex(&client_rect, frame_style, false, ex_style);
 
-  window_handle = create_window_ex(ex_style, class_name, title,
-                                   frame_style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                                   client_rect.right - client_rect.left,
-                                   client_rect.bottom - client_rect.top, nullptr, nullptr,
-                                   instance_handle, nullptr);
+  window_handle = create_window_ex(ex_style, class_name, title, frame_style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                                   client_rect.right - client_rect.left, client_rect.bottom - client_rect.top, nullptr,
+                                   nullptr, instance_handle, nullptr);
   if (window_handle == nullptr) {
     destroy();
     message_box(nullptr, "Window error.", "ERROR", error_box);
@@ -229,8 +227,7 @@ intptr_t window_proc(WindowHandle window, uint32_t message, uintptr_t wparam, in
       if (wparam < sizeof(gl_window.key_down)) gl_window.key_down[wparam] = 0;
       return 0;
     case WM_SIZE:
-      gl_window.resize(loword(static_cast<uintptr_t>(lparam)),
-                       hiword(static_cast<uintptr_t>(lparam)));
+      gl_window.resize(loword(static_cast<uintptr_t>(lparam)), hiword(static_cast<uintptr_t>(lparam)));
       return 0;
     case WM_TIMER:
       gl_window.timer_seconds += 1.0f;

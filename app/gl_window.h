@@ -25,7 +25,6 @@ class GlWindow {
   platform::WindowHandle window_handle = nullptr;
 };
 
-intptr_t window_proc(platform::WindowHandle window, uint32_t message, uintptr_t wparam,
-                     intptr_t lparam);
+intptr_t window_proc(platform::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam);
 
 extern GlWindow gl_window;

@@ -10,8 +10,7 @@
 PFNGLLOCKARRAYSEXTPROC gl_lock_arrays_ext = nullptr;
 
 void Mesh::bind_arrays() {
-  gl_lock_arrays_ext =
-      reinterpret_cast<PFNGLLOCKARRAYSEXTPROC>(platform::gl_proc_address("glLockArraysEXT"));
+  gl_lock_arrays_ext = reinterpret_cast<PFNGLLOCKARRAYSEXTPROC>(platform::gl_proc_address("glLockArraysEXT"));
   glEnableClientState(GL_VERTEX_ARRAY);
   glVertexPointer(3, GL_FLOAT, 0, vertex_array.data());
   if (gl_lock_arrays_ext != nullptr) gl_lock_arrays_ext(0, vertex_count);

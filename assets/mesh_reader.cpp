@@ -10,15 +10,15 @@
 namespace {
 
 constexpr size_t kTagBytes = 3;
-constexpr uint64_t kFixedBytes = 45;           // tags, counts and trailing words
-constexpr uint64_t kBytesPerVertex = 20;       // x, y, z, s, t
-constexpr uint64_t kBytesPerTriangle = 6;      // three uint16 corners
+constexpr uint64_t kFixedBytes = 45;       // tags, counts and trailing words
+constexpr uint64_t kBytesPerVertex = 20;   // x, y, z, s, t
+constexpr uint64_t kBytesPerTriangle = 6;  // three uint16 corners
 
 uint16_t read_u16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 uint32_t read_u32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+         (static_cast<uint32_t>(p[3]) << 24);
 }
 
 float read_f32(const uint8_t* p) {
@@ -92,8 +92,7 @@ class MeshScanner {
 bool scan_layout(MeshScanner& scan, MeshLayout* layout) {
   if (!scan.match_tag("ZAR", "expected tag \"ZAR\"")) return false;
   const size_t vertex_count_at = scan.offset();
-  if (!scan.read_count(&layout->vertex_count, "file ends inside the vertex count",
-                       "negative vertex count")) {
+  if (!scan.read_count(&layout->vertex_count, "file ends inside the vertex count", "negative vertex count")) {
     return false;
   }
   const uint64_t n = static_cast<uint64_t>(layout->vertex_count);
@@ -106,8 +105,7 @@ bool scan_layout(MeshScanner& scan, MeshLayout* layout) {
 
   if (!scan.match_tag("POW", "expected tag \"POW\"")) return false;
   const size_t triangle_count_at = scan.offset();
-  if (!scan.read_count(&layout->triangle_count, "file ends inside the triangle count",
-                       "negative triangle count")) {
+  if (!scan.read_count(&layout->triangle_count, "file ends inside the triangle count", "negative triangle count")) {
     return false;
   }
   const uint64_t f = static_cast<uint64_t>(layout->triangle_count);

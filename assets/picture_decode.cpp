@@ -76,8 +76,7 @@ bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, Pict
   if (decompressor.get() == nullptr) return false;
 
   int width = 0, height = 0, subsampling = 0, colorspace = 0;
-  if (tjDecompressHeader3(decompressor.get(), jpeg, size, &width, &height, &subsampling,
-                          &colorspace) != 0) {
+  if (tjDecompressHeader3(decompressor.get(), jpeg, size, &width, &height, &subsampling, &colorspace) != 0) {
     return false;
   }
   if (width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide) {
@@ -86,16 +85,16 @@ bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, Pict
   const int texture_width = picture_texture_size(width, max_texture_size);
   const int texture_height = picture_texture_size(height, max_texture_size);
 
-  const tjscalingfactor scale = decode_scale(width, height, std::min(texture_width, width),
-                                             std::min(texture_height, height));
+  const tjscalingfactor scale =
+      decode_scale(width, height, std::min(texture_width, width), std::min(texture_height, height));
   const int decoded_width = TJSCALED(width, scale);
   const int decoded_height = TJSCALED(height, scale);
   // Decoded and resampled as packed RGB, a quarter less work and memory than
   // RGBA; the fourth byte is added by the pixel pass.
   std::vector<uint8_t> decoded(static_cast<size_t>(decoded_width) * decoded_height * 3);
   // Any warning (a truncated or damaged stream) counts as a failure too.
-  if (tjDecompress2(decompressor.get(), jpeg, size, decoded.data(), decoded_width, 0,
-                    decoded_height, TJPF_RGB, TJFLAG_BOTTOMUP) != 0) {
+  if (tjDecompress2(decompressor.get(), jpeg, size, decoded.data(), decoded_width, 0, decoded_height, TJPF_RGB,
+                    TJFLAG_BOTTOMUP) != 0) {
     return false;
   }
 
@@ -106,8 +105,8 @@ bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, Pict
   const uint8_t* rgb = decoded.data();
   if (decoded_width != texture_width || decoded_height != texture_height) {
     resampled.resize(texel_count * 3);
-    if (stbir_resize_uint8(decoded.data(), decoded_width, decoded_height, 0, resampled.data(),
-                           texture_width, texture_height, 0, 3) == 0) {
+    if (stbir_resize_uint8(decoded.data(), decoded_width, decoded_height, 0, resampled.data(), texture_width,
+                           texture_height, 0, 3) == 0) {
       return false;
     }
     rgb = resampled.data();

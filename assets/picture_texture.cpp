@@ -18,6 +18,5 @@ void upload_picture_texture(const PictureImage& image, uint32_t* texture_out) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   // Internal format 3: the texture keeps red, green and blue; the fourth
   // byte of each pixel is dropped and sampled alpha is 1.
-  glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-               image.rgba.data());
+  glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.rgba.data());
 }

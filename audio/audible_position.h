@@ -28,8 +28,8 @@ struct AudiblePoint {
 
 // The frame heard at now_ns. `floor_total` is the last value reported, so
 // that jitter in callback timing never moves the position backwards.
-AudiblePoint audible_point(const PlaybackSnapshot& snapshot, int64_t now_ns, int rate,
-                           uint32_t latency_frames, uint64_t length_frames, uint64_t floor_total);
+AudiblePoint audible_point(const PlaybackSnapshot& snapshot, int64_t now_ns, int rate, uint32_t latency_frames,
+                           uint64_t length_frames, uint64_t floor_total);
 
 // One snapshot shared from the device thread to readers without locks: a
 // sequence counter around the fields. The writer never waits; a reader that

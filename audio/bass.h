@@ -31,8 +31,7 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* window, const void* cl
 // memory block (mem 1: file points to it, length bytes) and decodes it
 // whole, gaplessly, in 16-bit samples at its own rate and channels. Flags
 // BASS_SAMPLE_LOOP makes it loop. 0 on any failure, with nothing kept.
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length,
-                              DWORD flags);
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags);
 
 // Starts playback from the start; flags BASS_SAMPLE_LOOP loops
 // sample-exactly. On a stream already playing, flush 0 only sets looping and

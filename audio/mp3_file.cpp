@@ -32,9 +32,12 @@ mpg123_ssize_t memory_read(void* handle, void* buffer, size_t count) {
 off_t memory_seek(void* handle, off_t offset, int whence) {
   MemoryReader* r = static_cast<MemoryReader*>(handle);
   long long base = 0;
-  if (whence == SEEK_CUR) base = static_cast<long long>(r->offset);
-  else if (whence == SEEK_END) base = static_cast<long long>(r->size);
-  else if (whence != SEEK_SET) return -1;
+  if (whence == SEEK_CUR)
+    base = static_cast<long long>(r->offset);
+  else if (whence == SEEK_END)
+    base = static_cast<long long>(r->size);
+  else if (whence != SEEK_SET)
+    return -1;
   const long long target = base + static_cast<long long>(offset);
   if (target < 0 || target > static_cast<long long>(r->size)) return -1;
   r->offset = static_cast<size_t>(target);
@@ -106,8 +109,7 @@ bool decode_all(mpg123_handle* mh, DecodedPcm* out) {
     if (result != MPG123_OK) return false;
   }
   if (out->samples.empty() || out->samples.size() % out->channels != 0) return false;
-  if (tag_delay >= 0 && expected_frames > 0 && out->frames() != static_cast<size_t>(expected_frames))
-    return false;
+  if (tag_delay >= 0 && expected_frames > 0 && out->frames() != static_cast<size_t>(expected_frames)) return false;
   out->samples.shrink_to_fit();
   return true;
 }

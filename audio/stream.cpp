@@ -13,13 +13,13 @@ namespace {
 std::atomic<Stream*> stream_slots[max_streams];
 
 int16_t saturate(int32_t v) {
-  return static_cast<int16_t>(std::clamp<int32_t>(v, std::numeric_limits<int16_t>::min(),
-                                                   std::numeric_limits<int16_t>::max()));
+  return static_cast<int16_t>(
+      std::clamp<int32_t>(v, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
 }
 
 bool convert_for_output(const DecodedPcm& in, int rate, std::vector<int16_t>* out) {
-  SDL_AudioStream* cvt = SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(in.channels), in.rate,
-                                            AUDIO_S16SYS, output_channels, rate);
+  SDL_AudioStream* cvt =
+      SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(in.channels), in.rate, AUDIO_S16SYS, output_channels, rate);
   if (!cvt) return false;
   bool ok = SDL_AudioStreamPut(cvt, in.samples.data(), static_cast<int>(in.samples.size() * sizeof(int16_t))) == 0 &&
             SDL_AudioStreamFlush(cvt) == 0;
@@ -63,8 +63,8 @@ Stream* make_stream(DecodedPcm&& decoded, int output_rate) {
 
 void start_stream(Stream& s, bool loop, bool restart) {
   s.looping.store(loop, std::memory_order_release);
-  const bool running = s.play_generation.load(std::memory_order_acquire) != 0 &&
-                       !s.finished.load(std::memory_order_acquire);
+  const bool running =
+      s.play_generation.load(std::memory_order_acquire) != 0 && !s.finished.load(std::memory_order_acquire);
   if (restart || !running) {
     s.finished.store(false, std::memory_order_release);
     s.play_generation.fetch_add(1, std::memory_order_acq_rel);

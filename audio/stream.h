@@ -23,8 +23,8 @@ struct Stream {
 
   std::atomic<uint32_t> play_generation{0};  // +1 on every start; 0 = never started
   std::atomic<bool> looping{false};
-  std::atomic<bool> finished{false};         // a non-looping stream ran out
-  std::atomic<uint64_t> frames_handed{0};    // output frames given to the device
+  std::atomic<bool> finished{false};       // a non-looping stream ran out
+  std::atomic<uint64_t> frames_handed{0};  // output frames given to the device
 
   SnapshotCell snapshot;
 

@@ -45,8 +45,8 @@ uint64_t music_position = 0;
 float fft_bins[1024] = {};
 GLUquadric* sphere_quadric = nullptr;
 
-uint32_t sphere_texture = 0, mesh_texture = 0, backdrop_texture = 0, cover_texture = 0,
-         pulse_texture = 0, credits_texture = 0, particle_texture = 0, env_texture = 0;
+uint32_t sphere_texture = 0, mesh_texture = 0, backdrop_texture = 0, cover_texture = 0, pulse_texture = 0,
+         credits_texture = 0, particle_texture = 0, env_texture = 0;
 uint32_t capture_texture = 0;
 
 float intro_z = initial_intro_z;

@@ -30,8 +30,8 @@ extern float fft_bins[1024];
 extern struct GLUquadric* sphere_quadric;
 extern Mesh* demo_mesh;  // defined with the other process-wide objects
 
-extern uint32_t sphere_texture, mesh_texture, backdrop_texture, cover_texture, pulse_texture,
-    credits_texture, particle_texture, env_texture;
+extern uint32_t sphere_texture, mesh_texture, backdrop_texture, cover_texture, pulse_texture, credits_texture,
+    particle_texture, env_texture;
 extern uint32_t capture_texture;
 
 extern float intro_z, sphere_spin, mesh_spin, mesh_z, fade_alpha, credits_alpha, slide_x;

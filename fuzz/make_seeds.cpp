@@ -81,8 +81,7 @@ Bytes turbo_jpeg(int width, int height, int subsampling, int flags) {
   unsigned char* jpeg = nullptr;
   unsigned long size = 0;
   Bytes bytes;
-  if (tjCompress2(handle, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, subsampling, 75,
-                  flags) == 0) {
+  if (tjCompress2(handle, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, subsampling, 75, flags) == 0) {
     bytes.assign(jpeg, jpeg + size);
   }
   tjFree(jpeg);
@@ -105,8 +104,7 @@ bool write_pictures(const fs::path& dir) {
   ok &= write_picture(dir / "70x20_cap1.bin", 0, encode_jpeg(gradient(70, 20)));
   ok &= write_picture(dir / "33x17_420.bin", 3, turbo_jpeg(33, 17, TJSAMP_420, 0));
   ok &= write_picture(dir / "24x24_grey.bin", 3, turbo_jpeg(24, 24, TJSAMP_GRAY, 0));
-  ok &= write_picture(dir / "48x32_progressive.bin", 3,
-                      turbo_jpeg(48, 32, TJSAMP_422, TJFLAG_PROGRESSIVE));
+  ok &= write_picture(dir / "48x32_progressive.bin", 3, turbo_jpeg(48, 32, TJSAMP_422, TJFLAG_PROGRESSIVE));
   return ok;
 }
 
@@ -134,16 +132,14 @@ Bytes tone_mp3(int rate, int channels, double seconds, bool vbr) {
   std::vector<short> pcm(static_cast<size_t>(frames) * channels);
   for (int i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / rate;
-    const short v = static_cast<short>(8000 * std::sin(2 * M_PI * 55.0 * t) *
-                                       (1.0 - std::fmod(t * 2, 1.0)));
+    const short v = static_cast<short>(8000 * std::sin(2 * M_PI * 55.0 * t) * (1.0 - std::fmod(t * 2, 1.0)));
     for (int c = 0; c < channels; ++c) pcm[static_cast<size_t>(i) * channels + c] = v;
   }
   std::vector<unsigned char> buffer(static_cast<size_t>(1.25 * frames + 7200));
-  int written = channels == 1
-                    ? lame_encode_buffer(lame, pcm.data(), pcm.data(), frames, buffer.data(),
-                                         static_cast<int>(buffer.size()))
-                    : lame_encode_buffer_interleaved(lame, pcm.data(), frames, buffer.data(),
-                                                     static_cast<int>(buffer.size()));
+  int written =
+      channels == 1
+          ? lame_encode_buffer(lame, pcm.data(), pcm.data(), frames, buffer.data(), static_cast<int>(buffer.size()))
+          : lame_encode_buffer_interleaved(lame, pcm.data(), frames, buffer.data(), static_cast<int>(buffer.size()));
   if (written >= 0) out.assign(buffer.begin(), buffer.begin() + written);
   written = lame_encode_flush(lame, buffer.data(), static_cast<int>(buffer.size()));
   if (written >= 0) out.insert(out.end(), buffer.begin(), buffer.begin() + written);

@@ -29,8 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   require(45 + 20 * n + 6 * f <= size);
   require(mesh.pos_x.size() == n && mesh.pos_y.size() == n && mesh.pos_z.size() == n);
   require(mesh.tex_s.size() == n && mesh.tex_t.size() == n && mesh.vertex_array.size() == 3 * n);
-  require(mesh.corner_first.size() == f && mesh.corner_second.size() == f &&
-          mesh.corner_third.size() == f);
+  require(mesh.corner_first.size() == f && mesh.corner_second.size() == f && mesh.corner_third.size() == f);
   for (size_t k = 0; k < f; ++k) {
     require(mesh.corner_first[k] < n && mesh.corner_second[k] < n && mesh.corner_third[k] < n);
   }

@@ -31,8 +31,7 @@ using RenderContext = ContextRecord*;
 using IconHandle = const void*;
 using CursorHandle = const void*;
 
-using WindowProc = intptr_t (*)(WindowHandle window, uint32_t message,
-                                uintptr_t wparam, intptr_t lparam);
+using WindowProc = intptr_t (*)(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam);
 
 // ---------------------------------------------------------------------------
 // Message identifiers and the constants that travel in them (Win32 values).
@@ -220,10 +219,9 @@ int show_cursor(bool show);
 // window manager's frame lies outside the client area, so
 // adjust_window_rect_ex leaves the rectangle as it is there.
 bool adjust_window_rect_ex(Rect* rect, uint32_t style, bool menu, uint32_t ex_style);
-WindowHandle create_window_ex(uint32_t ex_style, const char* class_name, const char* title,
-                              uint32_t style, int x, int y, int width, int height,
-                              WindowHandle parent, const void* menu, InstanceHandle module,
-                              const void* param);
+WindowHandle create_window_ex(uint32_t ex_style, const char* class_name, const char* title, uint32_t style, int x,
+                              int y, int width, int height, WindowHandle parent, const void* menu,
+                              InstanceHandle module, const void* param);
 bool destroy_window(WindowHandle window);
 bool show_window(WindowHandle window, int command);
 bool set_foreground_window(WindowHandle window);
@@ -267,13 +265,11 @@ int message_box(WindowHandle owner, const char* text, const char* caption, uint3
 // leaving them to def_window_proc lets the saver run, swallowing them keeps
 // it off while the window has the focus. def_window_proc turns SC_CLOSE and
 // Alt+F4 into WM_CLOSE.
-bool peek_message(Message* message, WindowHandle filter, uint32_t first, uint32_t last,
-                  uint32_t remove);
+bool peek_message(Message* message, WindowHandle filter, uint32_t first, uint32_t last, uint32_t remove);
 bool translate_message(const Message* message);
 intptr_t dispatch_message(const Message* message);
 void post_quit_message(int exit_code);
-intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam,
-                         intptr_t lparam);
+intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam);
 
 // Clocks (QueryPerformanceFrequency/Counter, timeGetTime).
 int64_t query_performance_frequency();

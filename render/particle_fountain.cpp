@@ -49,9 +49,7 @@ void respawn(Particle& particle) {
 }
 
 // Adds step x rate to value in double precision and stores it as a float.
-float advanced(float value, double step, float rate) {
-  return static_cast<float>(value + step * rate);
-}
+float advanced(float value, double step, float rate) { return static_cast<float>(value + step * rate); }
 
 }  // namespace
 

@@ -26,8 +26,7 @@ bool blank_texture_bytes(int32_t size, int32_t components, size_t* byte_count) {
   const uint64_t texels = static_cast<uint64_t>(size) * static_cast<uint64_t>(size);
   const uint64_t limit = std::numeric_limits<size_t>::max() / bytes_per_component;
   if (components != 0 && texels > limit / static_cast<uint64_t>(components)) return false;
-  *byte_count =
-      static_cast<size_t>(texels * static_cast<uint64_t>(components) * bytes_per_component);
+  *byte_count = static_cast<size_t>(texels * static_cast<uint64_t>(components) * bytes_per_component);
   return true;
 }
 
@@ -68,16 +67,15 @@ void RenderKit::end_capture(uint32_t texture) {
 
 // When no scratch buffer of the needed size can be had, no texture is created
 // and texture_names[index] keeps its value.
-void RenderKit::make_blank_texture(uint32_t* texture_names, int32_t size, int32_t components,
-                                   uint32_t format, int32_t index) {
+void RenderKit::make_blank_texture(uint32_t* texture_names, int32_t size, int32_t components, uint32_t format,
+                                   int32_t index) {
   size_t byte_count = 0;
   if (!blank_texture_bytes(size, components, &byte_count)) return;
   std::unique_ptr<unsigned char[]> scratch(new (std::nothrow) unsigned char[byte_count]());
   if (scratch == nullptr) return;
   glGenTextures(1, &texture_names[index]);
   glBindTexture(GL_TEXTURE_2D, texture_names[index]);
-  glTexImage2D(GL_TEXTURE_2D, 0, components, size, size, 0, format, GL_UNSIGNED_INT,
-               scratch.get());
+  glTexImage2D(GL_TEXTURE_2D, 0, components, size, size, 0, format, GL_UNSIGNED_INT, scratch.get());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }

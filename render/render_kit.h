@@ -17,6 +17,5 @@ class RenderKit {
   // Creates a black size x size texture in texture_names[index] and leaves it
   // bound. When no zeroed scratch buffer of that size can be had, it creates
   // nothing and leaves texture_names[index] and the binding as they were.
-  void make_blank_texture(uint32_t* texture_names, int32_t size, int32_t components,
-                          uint32_t format, int32_t index);
+  void make_blank_texture(uint32_t* texture_names, int32_t size, int32_t components, uint32_t format, int32_t index);
 };

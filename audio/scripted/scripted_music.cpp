@@ -59,8 +59,7 @@ BOOL BASS_Init(int, DWORD, DWORD, void*, const void*) {
   return 1;
 }
 
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length,
-                              DWORD flags) {
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags) {
   scripted_music::CallLog& log = script.log;
   ++log.create_calls;
   log.create_mem = mem;

@@ -55,20 +55,21 @@ Costs costs;
 
 extern "C" {
 
-bool __real__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(
-    platform::Message*, platform::WindowHandle, uint32_t, uint32_t, uint32_t);
+bool __real__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(platform::Message*, platform::WindowHandle,
+                                                                           uint32_t, uint32_t, uint32_t);
 bool __real__ZN8GlWindow10draw_frameEv(void*);
 bool __real__ZN8platform12swap_buffersEPNS_12DeviceRecordE(platform::DeviceContext);
 
-bool __wrap__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(
-    platform::Message* message, platform::WindowHandle filter, uint32_t first, uint32_t last,
-    uint32_t remove) {
+bool __wrap__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(platform::Message* message,
+                                                                           platform::WindowHandle filter,
+                                                                           uint32_t first, uint32_t last,
+                                                                           uint32_t remove) {
   const int64_t start = now_ns();
   if (costs.passes == 0) costs.first_pass_ns = start;
   costs.last_pass_ns = start;
   ++costs.passes;
-  const bool taken = __real__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(
-      message, filter, first, last, remove);
+  const bool taken =
+      __real__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(message, filter, first, last, remove);
   costs.peek_ns += now_ns() - start;
   if (taken) ++costs.messages;
   if (!costs.quit_posted && start - costs.first_pass_ns > run_seconds * 1e9) {
@@ -109,18 +110,16 @@ int main() {
   const double total_ns = static_cast<double>(costs.last_pass_ns - costs.first_pass_ns);
   const double frames = static_cast<double>(costs.frames);
   const double own_ns = total_ns - static_cast<double>(costs.draw_ns + costs.swap_ns);
-  std::printf("passes %lld (messages %lld, frames presented %lld) in %.2f s\n",
-              static_cast<long long>(costs.passes), static_cast<long long>(costs.messages),
-              static_cast<long long>(costs.frames), total_ns / 1e9);
-  std::printf("per pass: total %.0f ns, loop's own %.0f ns (peek %.0f ns)\n", total_ns / passes,
-              own_ns / passes, static_cast<double>(costs.peek_ns) / passes);
-  std::printf("per frame: draw_frame (clear) %.0f ns, swap %.0f ns\n",
-              static_cast<double>(costs.draw_ns) / frames,
+  std::printf("passes %lld (messages %lld, frames presented %lld) in %.2f s\n", static_cast<long long>(costs.passes),
+              static_cast<long long>(costs.messages), static_cast<long long>(costs.frames), total_ns / 1e9);
+  std::printf("per pass: total %.0f ns, loop's own %.0f ns (peek %.0f ns)\n", total_ns / passes, own_ns / passes,
+              static_cast<double>(costs.peek_ns) / passes);
+  std::printf("per frame: draw_frame (clear) %.0f ns, swap %.0f ns\n", static_cast<double>(costs.draw_ns) / frames,
               static_cast<double>(costs.swap_ns) / frames);
   std::sort(costs.steps, costs.steps + costs.steps_kept);
   std::printf("frame_step: median %.6f, mean %.6f, max %.6f (0.1 ms units)\n",
-              static_cast<double>(costs.steps[costs.steps_kept / 2]),
-              costs.frame_step_sum / frames, static_cast<double>(costs.frame_step_max));
+              static_cast<double>(costs.steps[costs.steps_kept / 2]), costs.frame_step_sum / frames,
+              static_cast<double>(costs.frame_step_max));
   std::printf("one probe clock read %.0f ns (5 per idle pass are inside the figures)\n", clock_ns);
   return code;
 }

@@ -49,9 +49,8 @@ bool __wrap__ZN8platform12swap_buffersEPNS_12DeviceRecordE(platform::DeviceConte
   if (!presented) {
     presented = true;
     const double first_ms = now_ms();
-    std::printf("first_frame %.1f before_main %.1f window %.1f scene_init %.1f frame %.1f\n",
-                first_ms - start_ms, main_ms - start_ms, init_begin_ms - main_ms,
-                init_end_ms - init_begin_ms, first_ms - init_end_ms);
+    std::printf("first_frame %.1f before_main %.1f window %.1f scene_init %.1f frame %.1f\n", first_ms - start_ms,
+                main_ms - start_ms, init_begin_ms - main_ms, init_end_ms - init_begin_ms, first_ms - init_end_ms);
     std::fflush(stdout);
     platform::post_quit_message(0);
   }

@@ -23,9 +23,8 @@
 namespace {
 
 const char* const kMeshPath = "data/obj.b3df";
-const char* const kPicturePaths[] = {"data/texture.jpg", "data/serce.jpg",   "data/ip.jpg",
-                                     "data/cover.jpg",   "data/c.jpg",       "data/credits.jpg",
-                                     "data/part.jpg",    "data/env.jpg"};
+const char* const kPicturePaths[] = {"data/texture.jpg", "data/serce.jpg",   "data/ip.jpg",   "data/cover.jpg",
+                                     "data/c.jpg",       "data/credits.jpg", "data/part.jpg", "data/env.jpg"};
 
 bool file_exists(const std::string& path) {
   struct stat info;
@@ -47,9 +46,7 @@ MeshData torus_mesh(int rings, int segments) {
       mesh.t.push_back(static_cast<float>(j) / segments);
     }
   }
-  auto index = [&](int i, int j) {
-    return static_cast<uint16_t>((i % rings) * segments + (j % segments));
-  };
+  auto index = [&](int i, int j) { return static_cast<uint16_t>((i % rings) * segments + (j % segments)); };
   for (int i = 0; i < rings; ++i) {
     for (int j = 0; j < segments; ++j) {
       mesh.first.insert(mesh.first.end(), {index(i, j), index(i + 1, j + 1)});

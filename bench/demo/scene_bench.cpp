@@ -99,12 +99,7 @@ void BM_SceneRenderCpu(benchmark::State& state) {
     state.ResumeTiming();
   }
 }
-BENCHMARK(BM_SceneRenderCpu)
-    ->Arg(2)
-    ->Arg(10)
-    ->Arg(15)
-    ->Iterations(30)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SceneRenderCpu)->Arg(2)->Arg(10)->Arg(15)->Iterations(30)->Unit(benchmark::kMillisecond);
 
 // Whole frames as the window draws them, finished by the GL: frames per
 // second under llvmpipe at 1024 x 768.
@@ -115,16 +110,9 @@ void BM_FramesPerSecond(benchmark::State& state) {
     show::draw_frame(frame_step);
     glFinish();
   }
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                             benchmark::Counter::kIsRate);
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_FramesPerSecond)
-    ->Arg(2)
-    ->Arg(10)
-    ->Arg(15)
-    ->Iterations(30)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_FramesPerSecond)->Arg(2)->Arg(10)->Arg(15)->Iterations(30)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Heap allocations per frame: operator new (the demo's C++ code) and every
 // malloc-family call on the drawing thread, GLU's and Mesa's included.
@@ -147,12 +135,6 @@ void BM_AllocationsPerFrame(benchmark::State& state) {
   state.counters["new_per_frame"] = static_cast<double>(news) / frames;
   state.counters["malloc_per_frame"] = static_cast<double>(heap_calls) / frames;
 }
-BENCHMARK(BM_AllocationsPerFrame)
-    ->Arg(2)
-    ->Arg(10)
-    ->Arg(15)
-    ->Iterations(30)
-    ->Unit(benchmark::kMillisecond);
-
+BENCHMARK(BM_AllocationsPerFrame)->Arg(2)->Arg(10)->Arg(15)->Iterations(30)->Unit(benchmark::kMillisecond);
 
 }  // namespace

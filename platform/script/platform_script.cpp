@@ -60,9 +60,7 @@ struct ScriptState {
 ScriptState state;
 platform::ModuleRecord* const module_token = reinterpret_cast<platform::ModuleRecord*>(0x400000);
 
-bool is_overlapped(uint32_t style) {
-  return (style & platform::WS_OVERLAPPEDWINDOW) == platform::WS_OVERLAPPEDWINDOW;
-}
+bool is_overlapped(uint32_t style) { return (style & platform::WS_OVERLAPPEDWINDOW) == platform::WS_OVERLAPPEDWINDOW; }
 
 }  // namespace
 
@@ -108,9 +106,7 @@ const std::vector<uint32_t>& default_handled() { return state.default_handled; }
 void log_call(const std::string& call) { state.calls.push_back(call); }
 
 WindowHandle current_window() { return state.current_window; }
-WindowInfo window_info() {
-  return state.current_window != nullptr ? state.current_window->info : WindowInfo{};
-}
+WindowInfo window_info() { return state.current_window != nullptr ? state.current_window->info : WindowInfo{}; }
 bool class_registered() { return state.class_registered; }
 WindowClass registered_class() { return state.window_class; }
 bool display_switched() { return state.display_switched; }
@@ -147,8 +143,7 @@ uint16_t register_class(const WindowClass& window_class) {
 
 bool unregister_class(const char* class_name, InstanceHandle) {
   state.calls.push_back("unregister_class");
-  if (step_fails(script::Step::unregister_class) || !state.class_registered ||
-      state.class_name != class_name) {
+  if (step_fails(script::Step::unregister_class) || !state.class_registered || state.class_name != class_name) {
     return false;
   }
   state.class_registered = false;
@@ -187,12 +182,10 @@ bool adjust_window_rect_ex(Rect* rect, uint32_t style, bool, uint32_t) {
   return true;
 }
 
-WindowHandle create_window_ex(uint32_t ex_style, const char* class_name, const char* title,
-                              uint32_t style, int x, int y, int width, int height, WindowHandle,
-                              const void*, InstanceHandle, const void*) {
+WindowHandle create_window_ex(uint32_t ex_style, const char* class_name, const char* title, uint32_t style, int x,
+                              int y, int width, int height, WindowHandle, const void*, InstanceHandle, const void*) {
   state.calls.push_back("create_window");
-  if (step_fails(script::Step::create_window) || !state.class_registered ||
-      state.class_name != class_name) {
+  if (step_fails(script::Step::create_window) || !state.class_registered || state.class_name != class_name) {
     return nullptr;
   }
   auto window = std::make_unique<WindowRecord>();
@@ -209,8 +202,7 @@ WindowHandle create_window_ex(uint32_t ex_style, const char* class_name, const c
   const bool framed = is_overlapped(style);
   window->info.client_width = framed ? width - 2 * frame_side : width;
   window->info.client_height = framed ? height - frame_top - frame_side : height;
-  window->pixels.assign(
-      static_cast<size_t>(window->info.client_width) * window->info.client_height * 4, 0);
+  window->pixels.assign(static_cast<size_t>(window->info.client_width) * window->info.client_height * 4, 0);
   state.current_window = window.get();
   state.windows.push_back(std::move(window));
   // As on the desktop, the new window learns its client size before
@@ -331,14 +323,11 @@ bool peek_message(Message* message, WindowHandle, uint32_t, uint32_t, uint32_t) 
   return true;
 }
 
-bool translate_message(const Message* message) {
-  return translate_key(state.queue, *message, false);
-}
+bool translate_message(const Message* message) { return translate_key(state.queue, *message, false); }
 
 intptr_t dispatch_message(const Message* message) {
   if (message->window == nullptr || message->window->proc == nullptr) return 0;
-  return message->window->proc(message->window, message->message, message->wparam,
-                               message->lparam);
+  return message->window->proc(message->window, message->message, message->wparam, message->lparam);
 }
 
 void post_quit_message(int exit_code) {
@@ -349,8 +338,7 @@ void post_quit_message(int exit_code) {
 intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t) {
   state.default_handled.push_back(message);
   // The system close command asks the window to close, as on the desktop.
-  if (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_CLOSE && window != nullptr &&
-      window->proc != nullptr) {
+  if (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_CLOSE && window != nullptr && window->proc != nullptr) {
     window->proc(window, WM_CLOSE, 0, 0);
   }
   return 0;

@@ -55,7 +55,7 @@ struct WindowInfo {
   std::string title;
   uint32_t style;
   uint32_t ex_style;
-  int x, y, width, height;         // outer rectangle as created
+  int x, y, width, height;          // outer rectangle as created
   int client_width, client_height;  // what the window reports in WM_SIZE
   bool shown;
 };

@@ -51,23 +51,19 @@ bool make_offscreen_gl(int width, int height) {
     script_gl.width = width;
     script_gl.height = height;
   }
-  if (OSMesaMakeCurrent(script_gl.context, script_gl.pixels.data(), GL_UNSIGNED_BYTE, width,
-                        height) != GL_TRUE) {
+  if (OSMesaMakeCurrent(script_gl.context, script_gl.pixels.data(), GL_UNSIGNED_BYTE, width, height) != GL_TRUE) {
     return false;
   }
   current_pixels = script_gl.pixels.data();
   return true;
 }
 
-const uint8_t* offscreen_pixels() {
-  return OSMesaGetCurrentContext() != nullptr ? current_pixels : nullptr;
-}
+const uint8_t* offscreen_pixels() { return OSMesaGetCurrentContext() != nullptr ? current_pixels : nullptr; }
 
 namespace detail {
 
 void forget_contexts() {
-  if (OSMesaGetCurrentContext() != nullptr &&
-      OSMesaGetCurrentContext() != script_gl.context) {
+  if (OSMesaGetCurrentContext() != nullptr && OSMesaGetCurrentContext() != script_gl.context) {
     OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
     current_pixels = nullptr;
   }
@@ -107,17 +103,15 @@ bool make_current(DeviceContext dc, RenderContext context) {
     return false;
   }
   WindowRecord* window = dc->window;
-  if (OSMesaMakeCurrent(context->osmesa, window->pixels.data(), GL_UNSIGNED_BYTE,
-                        window->info.client_width, window->info.client_height) != GL_TRUE) {
+  if (OSMesaMakeCurrent(context->osmesa, window->pixels.data(), GL_UNSIGNED_BYTE, window->info.client_width,
+                        window->info.client_height) != GL_TRUE) {
     return false;
   }
   current_pixels = window->pixels.data();
   return true;
 }
 
-void* gl_proc_address(const char* name) {
-  return reinterpret_cast<void*>(OSMesaGetProcAddress(name));
-}
+void* gl_proc_address(const char* name) { return reinterpret_cast<void*>(OSMesaGetProcAddress(name)); }
 
 bool swap_buffers(DeviceContext dc) {
   script::log_call("swap_buffers");

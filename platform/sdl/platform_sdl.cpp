@@ -159,8 +159,7 @@ void convert_window_event(const SDL_WindowEvent& event) {
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
       queue_input(window, WM_SIZE, SIZE_RESTORED,
-                  make_lparam(static_cast<uint16_t>(event.data1),
-                              static_cast<uint16_t>(event.data2)));
+                  make_lparam(static_cast<uint16_t>(event.data1), static_cast<uint16_t>(event.data2)));
       break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
       queue_input(window, WM_ACTIVATE, WA_ACTIVE | minimised(window), 0);
@@ -254,13 +253,9 @@ namespace platform {
 
 InstanceHandle get_module_handle() { return &state.module; }
 
-IconHandle load_icon(InstanceHandle, int id) {
-  return id == IDI_WINLOGO ? &state.module : nullptr;
-}
+IconHandle load_icon(InstanceHandle, int id) { return id == IDI_WINLOGO ? &state.module : nullptr; }
 
-CursorHandle load_cursor(InstanceHandle, int id) {
-  return id == IDC_ARROW ? &state.module : nullptr;
-}
+CursorHandle load_cursor(InstanceHandle, int id) { return id == IDC_ARROW ? &state.module : nullptr; }
 
 uint16_t register_class(const WindowClass& window_class) {
   if (window_class.class_name == nullptr || window_class.window_proc == nullptr ||
@@ -324,9 +319,8 @@ int show_cursor(bool show) {
 // outside it, so the client rectangle is already the window's size.
 bool adjust_window_rect_ex(Rect* rect, uint32_t, bool, uint32_t) { return rect != nullptr; }
 
-WindowHandle create_window_ex(uint32_t, const char* class_name, const char* title,
-                              uint32_t style, int x, int y, int width, int height, WindowHandle,
-                              const void*, InstanceHandle, const void*) {
+WindowHandle create_window_ex(uint32_t, const char* class_name, const char* title, uint32_t style, int x, int y,
+                              int width, int height, WindowHandle, const void*, InstanceHandle, const void*) {
   ClassRecord* window_class = find_class(class_name);
   if (window_class == nullptr || !ensure_video()) return nullptr;
   WindowRecord* window = nullptr;
@@ -406,9 +400,7 @@ DeviceContext get_dc(WindowHandle window) {
   return &window->device;
 }
 
-bool release_dc(WindowHandle window, DeviceContext dc) {
-  return window != nullptr && dc == &window->device;
-}
+bool release_dc(WindowHandle window, DeviceContext dc) { return window != nullptr && dc == &window->device; }
 
 int choose_pixel_format(DeviceContext dc, const PixelFormatDescriptor* descriptor) {
   constexpr uint32_t needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
@@ -467,8 +459,7 @@ int message_box(WindowHandle owner, const char* text, const char* caption, uint3
     buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
     button_count = 2;
   } else {
-    buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
-                  IDOK, "OK"};
+    buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
     button_count = 1;
   }
   uint32_t flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
@@ -517,8 +508,7 @@ intptr_t dispatch_message(const Message* message) {
 
 void post_quit_message(int exit_code) { state.queue.post_quit(exit_code); }
 
-intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam,
-                         intptr_t lparam) {
+intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
   if (window == nullptr || !window->exists) return 0;
   if (message == WM_SYSKEYDOWN && wparam == VK_F4 && (lparam & key_alt_flag) != 0) {
     return window->proc(window, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -538,9 +528,7 @@ intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam
   return 0;
 }
 
-int64_t query_performance_frequency() {
-  return static_cast<int64_t>(SDL_GetPerformanceFrequency());
-}
+int64_t query_performance_frequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }
 
 int64_t query_performance_counter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
 

@@ -20,13 +20,11 @@ constexpr uint32_t error_type = MB_OK | MB_ICONEXCLAMATION;
 constexpr uint32_t shutdown_type = MB_OK | MB_ICONINFORMATION;
 
 const Calls opening_calls = {
-    "register_class", "change_display", "show_cursor false", "adjust_window_rect_ex",
-    "create_window",  "set_timer",      "get_dc",            "choose_pixel_format",
-    "set_pixel_format", "create_context", "make_current",
+    "register_class", "change_display",      "show_cursor false", "adjust_window_rect_ex", "create_window", "set_timer",
+    "get_dc",         "choose_pixel_format", "set_pixel_format",  "create_context",        "make_current",
 };
 const Calls ready_calls = {
-    "show_window", "set_foreground_window", "set_focus", "BASS_Init 1 44100 0 window null",
-    "Scene::init",
+    "show_window", "set_foreground_window", "set_focus", "BASS_Init 1 44100 0 window null", "Scene::init",
 };
 
 Calls concat(Calls a, const Calls& b) {
@@ -126,19 +124,15 @@ TEST_F(CreateDestroyTest, EachFailingStepReleasesWhatWasTakenThenTellsWhy) {
   };
   const Calls restore = {"change_display restore", "show_cursor true"};
   const Case cases[] = {
-      {script::Step::create_window, "create_window", concat(restore, {"unregister_class"}),
-       "Window error."},
+      {script::Step::create_window, "create_window", concat(restore, {"unregister_class"}), "Window error."},
       {script::Step::get_dc, "get_dc", concat(restore, {"destroy_window", "unregister_class"}),
        "Can't Create A GL Device Context."},
       {script::Step::choose_pixel_format, "choose_pixel_format",
-       concat(restore, {"release_dc", "destroy_window", "unregister_class"}),
-       "Can't Find A Suitable PixelFormat."},
+       concat(restore, {"release_dc", "destroy_window", "unregister_class"}), "Can't Find A Suitable PixelFormat."},
       {script::Step::set_pixel_format, "set_pixel_format",
-       concat(restore, {"release_dc", "destroy_window", "unregister_class"}),
-       "Can't Set The PixelFormat."},
+       concat(restore, {"release_dc", "destroy_window", "unregister_class"}), "Can't Set The PixelFormat."},
       {script::Step::create_context, "create_context",
-       concat(restore, {"release_dc", "destroy_window", "unregister_class"}),
-       "Can't Create A GL Rendering Context."},
+       concat(restore, {"release_dc", "destroy_window", "unregister_class"}), "Can't Create A GL Rendering Context."},
       {script::Step::make_current, "make_current",
        concat(restore, {"make_current none", "release_dc", "destroy_window", "unregister_class"}),
        "Can't Activate The GL Rendering Context."},
@@ -150,8 +144,7 @@ TEST_F(CreateDestroyTest, EachFailingStepReleasesWhatWasTakenThenTellsWhy) {
     script::fail(c.step);
     EXPECT_FALSE(create());
     const Calls expected =
-        concat(concat(calls_up_to(c.failing_call), c.released),
-               {std::string("message_box ERROR: ") + c.text});
+        concat(concat(calls_up_to(c.failing_call), c.released), {std::string("message_box ERROR: ") + c.text});
     EXPECT_EQ(script::calls(), expected);
     ASSERT_EQ(script::message_boxes().size(), 1u);
     const script::BoxRecord& box = script::message_boxes()[0];
@@ -180,10 +173,9 @@ TEST_F(CreateDestroyTest, FailedRegistrationIsReportedThenWindowCreationFails) {
   EXPECT_EQ(boxes[2].text, "Window error.");
   EXPECT_EQ(boxes[2].caption, "ERROR");
   EXPECT_EQ(script::calls(),
-            (Calls{"register_class", "message_box ERROR: Failed To Register The Window Class.",
-                   "change_display", "show_cursor false", "adjust_window_rect_ex",
-                   "create_window", "change_display restore", "show_cursor true",
-                   "unregister_class", "message_box SHUTDOWN ERROR: Could Not Unregister Class.",
+            (Calls{"register_class", "message_box ERROR: Failed To Register The Window Class.", "change_display",
+                   "show_cursor false", "adjust_window_rect_ex", "create_window", "change_display restore",
+                   "show_cursor true", "unregister_class", "message_box SHUTDOWN ERROR: Could Not Unregister Class.",
                    "message_box ERROR: Window error."}));
 }
 
@@ -224,8 +216,7 @@ TEST_F(CreateDestroyTest, RefusedFullscreenWithoutYesCloses) {
     script::answer_message_boxes({answer});
     EXPECT_FALSE(create());
     EXPECT_EQ(script::calls(),
-              (Calls{"register_class", "change_display",
-                     std::string("message_box Vesk GL: ") + fallback_question,
+              (Calls{"register_class", "change_display", std::string("message_box Vesk GL: ") + fallback_question,
                      "message_box ERROR: Program Will Now Close."}));
     ASSERT_EQ(script::message_boxes().size(), 2u);
     EXPECT_EQ(script::message_boxes()[1].type, MB_OK | MB_ICONSTOP);
@@ -246,9 +237,8 @@ TEST_F(CreateDestroyTest, DestroyReleasesInOrderAndGoesOnAfterEachFailure) {
   const Calls tail(script::calls().begin() + static_cast<long>(opened), script::calls().end());
   EXPECT_EQ(tail, (Calls{"change_display restore", "show_cursor true", "make_current none",
                          "message_box SHUTDOWN ERROR: Release Of DC And RC Failed.", "release_dc",
-                         "message_box SHUTDOWN ERROR: Release Device Context Failed.",
-                         "destroy_window", "message_box SHUTDOWN ERROR: Could Not Release hWnd.",
-                         "unregister_class",
+                         "message_box SHUTDOWN ERROR: Release Device Context Failed.", "destroy_window",
+                         "message_box SHUTDOWN ERROR: Could Not Release hWnd.", "unregister_class",
                          "message_box SHUTDOWN ERROR: Could Not Unregister Class."}));
   for (const script::BoxRecord& box : script::message_boxes()) {
     EXPECT_EQ(box.caption, "SHUTDOWN ERROR");

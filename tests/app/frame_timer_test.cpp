@@ -31,8 +31,7 @@ TEST_F(FrameTimerTest, IntervalsInTenthsOfMilliseconds) {
       {"one second at 1 GHz", 1000000000, 0, 1000000000, true, 10000.0},
       // The difference is taken in 64 bits before widening to double, so
       // huge counts keep their small difference.
-      {"difference of huge counts", 1000000000, (int64_t{1} << 60), (int64_t{1} << 60) + 30, true,
-       0.0003},
+      {"difference of huge counts", 1000000000, (int64_t{1} << 60), (int64_t{1} << 60) + 30, true, 0.0003},
       {"101 counts per second is a counter", 101, 0, 101, true, 10000.0},
       {"100 counts per second is no counter", 100, 0, 100, false, 0.0},
       {"no counter at all", 0, 0, 5000, false, 0.0},

@@ -215,13 +215,11 @@ TEST_F(MainLoopTest, StartUpCallsTheMusicAndTheSceneOnceBeforeTheFirstFrame) {
   const auto& calls = script::calls();
   std::vector<std::string> order;
   for (const std::string& call : calls) {
-    if (call.rfind("BASS_Init", 0) == 0 || call.rfind("Scene::", 0) == 0 ||
-        call == "swap_buffers") {
+    if (call.rfind("BASS_Init", 0) == 0 || call.rfind("Scene::", 0) == 0 || call == "swap_buffers") {
       order.push_back(call.substr(0, call.find(' ')));
     }
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"BASS_Init", "Scene::init", "Scene::render",
-                                             "swap_buffers"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"BASS_Init", "Scene::init", "Scene::render", "swap_buffers"}));
 }
 
 }  // namespace

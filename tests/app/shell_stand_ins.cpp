@@ -19,13 +19,11 @@ bool Scene::init() {
   return true;
 }
 
-void Scene::render(float frame_step) {
-  platform::script::log_call("Scene::render " + std::to_string(frame_step));
-}
+void Scene::render(float frame_step) { platform::script::log_call("Scene::render " + std::to_string(frame_step)); }
 
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* window, const void* clsid) {
-  platform::script::log_call("BASS_Init " + std::to_string(device) + " " + std::to_string(freq) +
-                             " " + std::to_string(flags) + (window != nullptr ? " window" : " null") +
+  platform::script::log_call("BASS_Init " + std::to_string(device) + " " + std::to_string(freq) + " " +
+                             std::to_string(flags) + (window != nullptr ? " window" : " null") +
                              (clsid != nullptr ? " clsid" : " null"));
   return 1;
 }

@@ -46,8 +46,7 @@ class MeshDraw : public ::testing::Test {
   // The array lock outlives each test's mesh; undo it so the next test in
   // this process starts unlocked.
   void TearDown() override {
-    auto unlock = reinterpret_cast<PFNGLUNLOCKARRAYSEXTPROC>(
-        platform::gl_proc_address("glUnlockArraysEXT"));
+    auto unlock = reinterpret_cast<PFNGLUNLOCKARRAYSEXTPROC>(platform::gl_proc_address("glUnlockArraysEXT"));
     if (unlock != nullptr) unlock();
     glDisableClientState(GL_VERTEX_ARRAY);
     glGetError();

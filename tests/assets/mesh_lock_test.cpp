@@ -20,9 +20,7 @@ namespace {
 bool lock_offered = true;
 std::vector<std::pair<GLint, GLsizei>> lock_calls;
 
-void APIENTRY recording_lock(GLint first, GLsizei count) {
-  lock_calls.emplace_back(first, count);
-}
+void APIENTRY recording_lock(GLint first, GLsizei count) { lock_calls.emplace_back(first, count); }
 
 void make_context() {
   static std::vector<uint8_t> pixels(64 * 64 * 4);

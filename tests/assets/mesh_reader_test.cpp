@@ -40,8 +40,7 @@ MeshData one_triangle() {
 void expect_empty(const Mesh& mesh) {
   EXPECT_EQ(mesh.vertex_count, 0);
   EXPECT_EQ(mesh.triangle_count, 0);
-  for (const auto* floats : {&mesh.pos_x, &mesh.pos_y, &mesh.pos_z, &mesh.tex_s, &mesh.tex_t,
-                             &mesh.vertex_array}) {
+  for (const auto* floats : {&mesh.pos_x, &mesh.pos_y, &mesh.pos_z, &mesh.tex_s, &mesh.tex_t, &mesh.vertex_array}) {
     EXPECT_TRUE(floats->empty());
   }
   for (const auto* corners : {&mesh.corner_first, &mesh.corner_second, &mesh.corner_third}) {
@@ -166,36 +165,28 @@ TEST(MeshReader, MalformedFilesAreRefusedWithTheirReason) {
 
   const std::vector<MalformedCase> cases = {
       {"empty file", {}, 0, "expected tag \"ZAR\""},
-      {"lower-case first tag", triangle_with([](auto* b) { (*b)[2] = 'r'; }), 0,
-       "expected tag \"ZAR\""},
+      {"lower-case first tag", triangle_with([](auto* b) { (*b)[2] = 'r'; }), 0, "expected tag \"ZAR\""},
       {"ends inside the vertex count", triangle_cut_to(6), 3, "file ends inside the vertex count"},
       {"negative vertex count", triangle_with([](auto* b) { patch_u32(b, 3, 0xFFFFFFFFu); }), 3,
        "negative vertex count"},
-      {"forged huge vertex count", triangle_with([](auto* b) { patch_u32(b, 3, 0x7FFFFFFFu); }),
-       3, "file too short for its vertex count"},
-      {"space before PKT", triangle_with([](auto* b) { (*b)[7] = ' '; }), 7,
-       "expected tag \"PKT\""},
-      {"POW tag damaged", triangle_with([](auto* b) { (*b)[48] = 0; }), 46,
-       "expected tag \"POW\""},
-      {"negative triangle count", triangle_with([](auto* b) { patch_u32(b, 49, 0x80000000u); }),
-       49, "negative triangle count"},
-      {"forged huge triangle count", triangle_with([](auto* b) { patch_u32(b, 49, 1000000u); }),
-       49, "file too short for its triangle count"},
-      {"first corner far out of range",
-       triangle_with([](auto* b) { (*b)[53] = 0xFF, (*b)[54] = 0xFF; }), 53,
+      {"forged huge vertex count", triangle_with([](auto* b) { patch_u32(b, 3, 0x7FFFFFFFu); }), 3,
+       "file too short for its vertex count"},
+      {"space before PKT", triangle_with([](auto* b) { (*b)[7] = ' '; }), 7, "expected tag \"PKT\""},
+      {"POW tag damaged", triangle_with([](auto* b) { (*b)[48] = 0; }), 46, "expected tag \"POW\""},
+      {"negative triangle count", triangle_with([](auto* b) { patch_u32(b, 49, 0x80000000u); }), 49,
+       "negative triangle count"},
+      {"forged huge triangle count", triangle_with([](auto* b) { patch_u32(b, 49, 1000000u); }), 49,
+       "file too short for its triangle count"},
+      {"first corner far out of range", triangle_with([](auto* b) { (*b)[53] = 0xFF, (*b)[54] = 0xFF; }), 53,
        "corner index not below the vertex count"},
       {"third corner equal to N", triangle_with([](auto* b) { (*b)[57] = 3; }), 57,
        "corner index not below the vertex count"},
       {"triangle over no vertices", mesh_file_bytes(no_vertices_one_triangle), 17,
        "corner index not below the vertex count"},
-      {"TEX tag damaged", triangle_with([](auto* b) { (*b)[59] = 't'; }), 59,
-       "expected tag \"TEX\""},
-      {"BFX tag missing", triangle_with([](auto* b) { (*b)[86] = 'X'; }), 86,
-       "expected tag \"BFX\""},
-      {"BTX tag damaged", triangle_with([](auto* b) { (*b)[91] = '\n'; }), 89,
-       "expected tag \"BTX\""},
-      {"BCL tag damaged", triangle_with([](auto* b) { (*b)[96] = 'b'; }), 96,
-       "expected tag \"BCL\""},
+      {"TEX tag damaged", triangle_with([](auto* b) { (*b)[59] = 't'; }), 59, "expected tag \"TEX\""},
+      {"BFX tag missing", triangle_with([](auto* b) { (*b)[86] = 'X'; }), 86, "expected tag \"BFX\""},
+      {"BTX tag damaged", triangle_with([](auto* b) { (*b)[91] = '\n'; }), 89, "expected tag \"BTX\""},
+      {"BCL tag damaged", triangle_with([](auto* b) { (*b)[96] = 'b'; }), 96, "expected tag \"BCL\""},
       {"last word cut short", triangle_cut_to(110), 49, "file too short for its triangle count"},
       {"cut inside the positions", triangle_cut_to(30), 3, "file too short for its vertex count"},
   };

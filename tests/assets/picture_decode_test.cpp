@@ -20,19 +20,40 @@ TEST(PictureSize, NearestPowerOfTwoOnALogScale) {
     int texture;
   };
   const Case cases[] = {
-      {1, kNoCap, 1},       {2, kNoCap, 2},      {3, kNoCap, 4},       {5, kNoCap, 4},
-      {6, kNoCap, 8},       {11, kNoCap, 8},     {12, kNoCap, 16},     {22, kNoCap, 16},
-      {23, kNoCap, 32},     {45, kNoCap, 32},    {46, kNoCap, 64},     {90, kNoCap, 64},
-      {91, kNoCap, 128},    {181, kNoCap, 128},  {182, kNoCap, 256},   {362, kNoCap, 256},
-      {363, kNoCap, 512},   {724, kNoCap, 512},  {725, kNoCap, 1024},  {1448, kNoCap, 1024},
-      {1449, kNoCap, 2048}, {480, kNoCap, 512},  {600, kNoCap, 512},   {800, kNoCap, 1024},
+      {1, kNoCap, 1},
+      {2, kNoCap, 2},
+      {3, kNoCap, 4},
+      {5, kNoCap, 4},
+      {6, kNoCap, 8},
+      {11, kNoCap, 8},
+      {12, kNoCap, 16},
+      {22, kNoCap, 16},
+      {23, kNoCap, 32},
+      {45, kNoCap, 32},
+      {46, kNoCap, 64},
+      {90, kNoCap, 64},
+      {91, kNoCap, 128},
+      {181, kNoCap, 128},
+      {182, kNoCap, 256},
+      {362, kNoCap, 256},
+      {363, kNoCap, 512},
+      {724, kNoCap, 512},
+      {725, kNoCap, 1024},
+      {1448, kNoCap, 1024},
+      {1449, kNoCap, 2048},
+      {480, kNoCap, 512},
+      {600, kNoCap, 512},
+      {800, kNoCap, 1024},
       // The cap applies to the pixel size before rounding; equal keeps it.
-      {2000, 1024, 1024},   {1024, 1024, 1024},  {1500, 1024, 1024},   {1000, 1024, 1024},
-      {700, 512, 512},      {16384, kNoCap, 16384},
+      {2000, 1024, 1024},
+      {1024, 1024, 1024},
+      {1500, 1024, 1024},
+      {1000, 1024, 1024},
+      {700, 512, 512},
+      {16384, kNoCap, 16384},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(picture_texture_size(c.pixels, c.max_size), c.texture)
-        << c.pixels << " pixels, max " << c.max_size;
+    EXPECT_EQ(picture_texture_size(c.pixels, c.max_size), c.texture) << c.pixels << " pixels, max " << c.max_size;
   }
 }
 
@@ -112,11 +133,8 @@ TEST(PictureDecode, StretchesTheWholePictureToTheTextureSize) {
   // Up, down and mixed stretching; the last three decode at a reduced scale,
   // the very last straight to its texture size.
   const Case cases[] = {
-      {300, 200, kNoCap, 256, 256},
-      {40, 100, kNoCap, 32, 128},
-      {2000, 1000, 256, 256, 256},
-      {1600, 120, 64, 64, 64},
-      {1024, 1024, 128, 128, 128},
+      {300, 200, kNoCap, 256, 256}, {40, 100, kNoCap, 32, 128},  {2000, 1000, 256, 256, 256},
+      {1600, 120, 64, 64, 64},      {1024, 1024, 128, 128, 128},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " max " << c.max_size);
@@ -127,8 +145,7 @@ TEST(PictureDecode, StretchesTheWholePictureToTheTextureSize) {
     EXPECT_EQ(image.height, c.texture_height);
     expect_quadrant_corners(image);
     // The quadrant borders land mid-image: the picture is stretched, not cropped.
-    expect_colour(pixel(image, c.texture_width / 2 - 2, c.texture_height / 2 - 2), kRed,
-                  "just below-left of centre");
+    expect_colour(pixel(image, c.texture_width / 2 - 2, c.texture_height / 2 - 2), kRed, "just below-left of centre");
     expect_colour(pixel(image, c.texture_width / 2 + 1, c.texture_height / 2 + 1), kWhite,
                   "just above-right of centre");
   }
@@ -180,8 +197,7 @@ TEST(PictureDecode, BadInputFailsQuietly) {
     testing::internal::CaptureStderr();
     testing::internal::CaptureStdout();
     const bool ok = decode_picture(c.bytes.data(), c.bytes.size(), kNoCap, &image);
-    const std::string printed =
-        testing::internal::GetCapturedStderr() + testing::internal::GetCapturedStdout();
+    const std::string printed = testing::internal::GetCapturedStderr() + testing::internal::GetCapturedStdout();
     EXPECT_FALSE(ok);
     EXPECT_EQ(printed, "");
     EXPECT_EQ(image.width, 0);

@@ -55,15 +55,13 @@ TEST_F(PictureTexture, SizesFollowTheNearestPowerOfTwo) {
     int width, height, texture_width, texture_height;
   };
   const Case cases[] = {
-      {640, 480, 512, 512}, {800, 600, 1024, 512}, {300, 200, 256, 256}, {256, 256, 256, 256},
-      {1, 1, 1, 1},         {362, 1, 256, 1},      {363, 2, 512, 2},     {3, 724, 4, 512},
-      {5, 725, 4, 1024},
+      {640, 480, 512, 512}, {800, 600, 1024, 512}, {300, 200, 256, 256}, {256, 256, 256, 256}, {1, 1, 1, 1},
+      {362, 1, 256, 1},     {363, 2, 512, 2},      {3, 724, 4, 512},     {5, 725, 4, 1024},
   };
   GLuint previous = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
-    const std::string path = "size_" + std::to_string(c.width) + "x" +
-                             std::to_string(c.height) + ".jpg";
+    const std::string path = "size_" + std::to_string(c.width) + "x" + std::to_string(c.height) + ".jpg";
     ASSERT_TRUE(write_file(path, make_grey_jpeg(c.width, c.height)));
     glBindTexture(GL_TEXTURE_2D, 0);
 
@@ -152,8 +150,8 @@ TEST_F(PictureTexture, FailuresLeaveTheNameAndTheTexturesAlone) {
   ASSERT_TRUE(write_file("existing.jpg", good));
   ASSERT_EQ(load_picture_texture("existing.jpg", &existing), 1);
 
-  const char* failing[] = {"missing.jpg",   "truncated.jpg",      "not_a_picture.jpg",
-                           "empty.jpg",     "folder.jpg",         "http://127.0.0.1/existing.jpg",
+  const char* failing[] = {"missing.jpg",    "truncated.jpg", "not_a_picture.jpg",
+                           "empty.jpg",      "folder.jpg",    "http://127.0.0.1/existing.jpg",
                            long_name.c_str()};
   for (const char* path : failing) {
     SCOPED_TRACE(path);

@@ -36,8 +36,7 @@ std::vector<uint8_t> make_jpeg(int width, int height, ColourAt colour) {
   unsigned char* jpeg = nullptr;
   unsigned long size = 0;
   std::vector<uint8_t> out;
-  if (tjCompress2(compressor, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_444,
-                  95, 0) == 0) {
+  if (tjCompress2(compressor, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_444, 95, 0) == 0) {
     out.assign(jpeg, jpeg + size);
   }
   tjFree(jpeg);
@@ -63,7 +62,6 @@ inline std::vector<uint8_t> make_grey_jpeg(int width, int height) {
 inline bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
-  const bool ok =
-      bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   return std::fclose(file) == 0 && ok;
 }

@@ -74,8 +74,8 @@ TEST(AudiblePosition, ReadersNeverSeeAHalfWrittenSnapshot) {
   while (!done) {
     const PlaybackSnapshot s = cell.read();
     const uint64_t i = s.generation;
-    torn += s.start_total != i * 3 || s.start_cursor != i * 5 || s.count != uint32_t(i * 7) ||
-            s.time_ns != int64_t(i) * 11;
+    torn +=
+        s.start_total != i * 3 || s.start_cursor != i * 5 || s.count != uint32_t(i * 7) || s.time_ns != int64_t(i) * 11;
   }
   writer.join();
   EXPECT_EQ(torn, 0);

@@ -28,8 +28,8 @@ std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, i
   out.resize(static_cast<size_t>(1.25 * frames + 7200 + 16384));
   int written = 0;
   if (channels == 2) {
-    written = lame_encode_buffer_interleaved(gf, const_cast<short*>(interleaved.data()), frames,
-                                             out.data(), static_cast<int>(out.size()));
+    written = lame_encode_buffer_interleaved(gf, const_cast<short*>(interleaved.data()), frames, out.data(),
+                                             static_cast<int>(out.size()));
   } else {
     written = lame_encode_buffer(gf, interleaved.data(), interleaved.data(), frames, out.data(),
                                  static_cast<int>(out.size()));
@@ -48,8 +48,7 @@ std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, i
   // only complete now.
   unsigned char tag[4096];
   const size_t tag_size = lame_get_lametag_frame(gf, tag, sizeof tag);
-  if (tag_size > 0 && tag_size <= out.size())
-    std::copy(tag, tag + tag_size, out.begin());
+  if (tag_size > 0 && tag_size <= out.size()) std::copy(tag, tag + tag_size, out.begin());
   lame_close(gf);
   return out;
 }
@@ -69,8 +68,7 @@ std::vector<int16_t> make_test_signal(int frames, int rate, int channels) {
     const double ramp = 0.2 + 0.6 * i / frames;
     for (int c = 0; c < channels; ++c) {
       const double f = c == 0 ? 440.0 : 660.0;
-      pcm[static_cast<size_t>(i) * channels + c] =
-          static_cast<int16_t>(32767.0 * ramp * std::sin(2.0 * pi * f * t));
+      pcm[static_cast<size_t>(i) * channels + c] = static_cast<int16_t>(32767.0 * ramp * std::sin(2.0 * pi * f * t));
     }
   }
   return pcm;

@@ -174,8 +174,10 @@ TEST_F(Playback, WithoutADeviceTheSilentOutputStillAdvances) {
   // machine without a sound card finds no device.
   for (const char* driver : {"no-such-driver", static_cast<const char*>(nullptr)}) {
     const std::string name = driver ? driver : "default";
-    if (driver) setenv("SDL_AUDIODRIVER", driver, 1);
-    else unsetenv("SDL_AUDIODRIVER");
+    if (driver)
+      setenv("SDL_AUDIODRIVER", driver, 1);
+    else
+      unsetenv("SDL_AUDIODRIVER");
     const bool real_sound = BASS_Init(1, 44100, 0, nullptr, nullptr) != 0;
     if (driver) {
       EXPECT_FALSE(real_sound);
@@ -268,8 +270,7 @@ TEST_F(Playback, BadFilesGiveNoStreamAndNonStreamsAreRefused) {
   whole.resize(whole.size() * 2 / 3);
   ASSERT_TRUE(write_file(truncated, whole));
 
-  for (const std::string& path : {std::string("/nonexistent/orvu.mp3"), empty, noise, truncated,
-                                  std::string("/tmp")})
+  for (const std::string& path : {std::string("/nonexistent/orvu.mp3"), empty, noise, truncated, std::string("/tmp")})
     EXPECT_EQ(BASS_StreamCreateFile(0, path.c_str(), 0, 0, 0), 0u) << path;
   EXPECT_EQ(BASS_StreamCreateFile(0, nullptr, 0, 0, 0), 0u);
   EXPECT_EQ(BASS_StreamCreateFile(0, good.c_str(), 1u << 30, 0, 0), 0u) << "offset past the end";

@@ -13,6 +13,4 @@ inline std::vector<uint8_t> read_file(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline std::string data_path(const std::string& name) {
-  return std::string(ZARNIC_DATA_DIR) + "/" + name;
-}
+inline std::string data_path(const std::string& name) { return std::string(ZARNIC_DATA_DIR) + "/" + name; }

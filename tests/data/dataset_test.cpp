@@ -13,9 +13,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kDataFiles[] = {"obj.b3df", "texture.jpg", "serce.jpg", "ip.jpg",
-                                  "cover.jpg", "c.jpg", "credits.jpg", "part.jpg",
-                                  "env.jpg", "orvu.mp3"};
+const char* const kDataFiles[] = {"obj.b3df", "texture.jpg", "serce.jpg", "ip.jpg",  "cover.jpg",
+                                  "c.jpg",    "credits.jpg", "part.jpg",  "env.jpg", "orvu.mp3"};
 
 class GeneratedDataSet : public ::testing::Test {
  protected:
@@ -23,8 +22,7 @@ class GeneratedDataSet : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "zarnic-datagen-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     out_dir_ = pattern;
-    const std::string command =
-        std::string(ZARNIC_DATAGEN_EXE) + " " + out_dir_ + " > " + out_dir_ + "/log 2>&1";
+    const std::string command = std::string(ZARNIC_DATAGEN_EXE) + " " + out_dir_ + " > " + out_dir_ + "/log 2>&1";
     exit_code_ = std::system(command.c_str());
   }
   static void TearDownTestSuite() { fs::remove_all(out_dir_); }
@@ -54,15 +52,13 @@ TEST_F(GeneratedDataSet, WritesNothingElseAndDataHoldsNothingElse) {
   std::set<std::string> generated, committed;
   for (const auto& entry : fs::directory_iterator(out_dir_))
     if (entry.path().filename() != "log") generated.insert(entry.path().filename().string());
-  for (const auto& entry : fs::directory_iterator(ZARNIC_DATA_DIR))
-    committed.insert(entry.path().filename().string());
+  for (const auto& entry : fs::directory_iterator(ZARNIC_DATA_DIR)) committed.insert(entry.path().filename().string());
   EXPECT_EQ(generated, expected);
   EXPECT_EQ(committed, expected);
 }
 
 TEST(DataSetGenerator, FailsCleanlyOnAnUnwritableDirectory) {
-  const std::string command = std::string(ZARNIC_DATAGEN_EXE) +
-                              " /nonexistent/zarnic-datagen > /dev/null 2>&1";
+  const std::string command = std::string(ZARNIC_DATAGEN_EXE) + " /nonexistent/zarnic-datagen > /dev/null 2>&1";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 1);

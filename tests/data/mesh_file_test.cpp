@@ -20,9 +20,7 @@ float read_f32(const std::vector<uint8_t>& b, size_t at) {
   std::memcpy(&v, b.data() + at, 4);
   return v;
 }
-uint16_t read_u16(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
-}
+uint16_t read_u16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
 std::string tag_at(const std::vector<uint8_t>& b, size_t at) {
   return std::string(reinterpret_cast<const char*>(b.data() + at), 3);
 }
@@ -77,15 +75,15 @@ TEST(MeshWriter, OneTriangleLandsAtItsOffsets) {
   int32_t n = 0, f = 0;
   expect_layout(b, &n, &f);
   ASSERT_EQ(b.size(), 111u);
-  EXPECT_EQ(read_f32(b, 10 + 4), 1.0f);        // x of vertex 1
-  EXPECT_EQ(read_f32(b, 10 + 12 + 8), 1.0f);   // y of vertex 2
-  EXPECT_EQ(read_f32(b, 10 + 24), 0.5f);       // z of vertex 0
-  EXPECT_EQ(read_u16(b, 53), 2);               // first corner
-  EXPECT_EQ(read_u16(b, 55), 0);               // second corner
-  EXPECT_EQ(read_u16(b, 57), 1);               // third corner
+  EXPECT_EQ(read_f32(b, 10 + 4), 1.0f);       // x of vertex 1
+  EXPECT_EQ(read_f32(b, 10 + 12 + 8), 1.0f);  // y of vertex 2
+  EXPECT_EQ(read_f32(b, 10 + 24), 0.5f);      // z of vertex 0
+  EXPECT_EQ(read_u16(b, 53), 2);              // first corner
+  EXPECT_EQ(read_u16(b, 55), 0);              // second corner
+  EXPECT_EQ(read_u16(b, 57), 1);              // third corner
   EXPECT_EQ(tag_at(b, 59), "TEX");
-  EXPECT_EQ(read_f32(b, 62 + 4), 1.0f);        // s of vertex 1
-  EXPECT_EQ(read_f32(b, 74 + 8), 1.0f);        // t of vertex 2
+  EXPECT_EQ(read_f32(b, 62 + 4), 1.0f);             // s of vertex 1
+  EXPECT_EQ(read_f32(b, 74 + 8), 1.0f);             // t of vertex 2
   const uint8_t btx[4] = {0x44, 0x33, 0x22, 0x11};  // little-endian
   EXPECT_EQ(std::memcmp(b.data() + 92, btx, 4), 0);
   EXPECT_EQ(read_i32(b, 107), static_cast<int32_t>(0xA1B2C3D4u));
@@ -101,7 +99,8 @@ TEST(MeshWriter, RefusesMeshesTheFormatCannotHold) {
       {"y array short", [](MeshData& m) { m.y.pop_back(); }},
       {"t array long", [](MeshData& m) { m.t.push_back(0.0f); }},
       {"corner arrays unequal", [](MeshData& m) { m.second.push_back(0); }},
-      {"65,536 vertices", [](MeshData& m) {
+      {"65,536 vertices",
+       [](MeshData& m) {
          for (std::vector<float>* v : {&m.x, &m.y, &m.z, &m.s, &m.t}) v->resize(65536);
        }},
   };
@@ -120,8 +119,7 @@ TEST(HeartMesh, CommittedFileIsWellFormedWithinTheFormatsLimits) {
   EXPECT_GE(f, 2000);
   EXPECT_LE(f, 10000);
   const size_t corners = 17 + 12 * static_cast<size_t>(n);
-  for (size_t i = 0; i < 3 * static_cast<size_t>(f); ++i)
-    ASSERT_LT(read_u16(b, corners + 2 * i), n) << "corner " << i;
+  for (size_t i = 0; i < 3 * static_cast<size_t>(f); ++i) ASSERT_LT(read_u16(b, corners + 2 * i), n) << "corner " << i;
 }
 
 TEST(HeartMesh, IsCentredClosedAndOutwardFacingNearUnitRadius) {
@@ -153,8 +151,7 @@ TEST(HeartMesh, IsCentredClosedAndOutwardFacingNearUnitRadius) {
     }
     const double normal[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
                               e1[0] * e2[1] - e1[1] * e2[0]};
-    const double area2 = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] +
-                                   normal[2] * normal[2]);
+    const double area2 = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
     ASSERT_GT(area2, 0.0) << "degenerate triangle " << k;
     EXPECT_GT(normal[0] * c[0] + normal[1] * c[1] + normal[2] * c[2], 0.0) << "triangle " << k;
   }

@@ -68,8 +68,7 @@ TEST_F(DecodedMusic, LoopsWithoutAJumpAtTheSeam) {
     const size_t n = pcm_.frames();
     int largest_step = 0;
     for (size_t i = n - 2000; i + 1 < n; ++i)
-      largest_step = std::max(largest_step, std::abs(pcm_.samples[2 * (i + 1) + c] -
-                                                     pcm_.samples[2 * i + c]));
+      largest_step = std::max(largest_step, std::abs(pcm_.samples[2 * (i + 1) + c] - pcm_.samples[2 * i + c]));
     const int seam = std::abs(pcm_.samples[c] - pcm_.samples[2 * (n - 1) + c]);
     EXPECT_LE(seam, largest_step + 200) << "channel " << c;
   }
@@ -83,10 +82,8 @@ TEST_F(DecodedMusic, LowestBandRisesOnEveryKickAndFallsBetween) {
   for (int beat = 0; beat < kBeats; ++beat) {
     const long hit = beat * kBeat;
     float weakest_hit = 1e9f, loudest_gap = 0.0f;
-    for (long ms = 20; ms <= 100; ms += 5)
-      weakest_hit = std::min(weakest_hit, lowest_band(hit + ms * kRate / 1000));
-    for (long ms = 200; ms <= 470; ms += 5)
-      loudest_gap = std::max(loudest_gap, lowest_band(hit + ms * kRate / 1000));
+    for (long ms = 20; ms <= 100; ms += 5) weakest_hit = std::min(weakest_hit, lowest_band(hit + ms * kRate / 1000));
+    for (long ms = 200; ms <= 470; ms += 5) loudest_gap = std::max(loudest_gap, lowest_band(hit + ms * kRate / 1000));
     EXPECT_GT(weakest_hit, kBassThreshold) << "beat " << beat << " at " << beat * 0.5 << " s";
     EXPECT_LT(loudest_gap, kBassThreshold) << "beat " << beat << " at " << beat * 0.5 << " s";
   }

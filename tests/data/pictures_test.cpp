@@ -26,13 +26,11 @@ bool decode(const std::string& name, Picture* out) {
   const std::vector<uint8_t> jpeg = read_file(data_path(name));
   tjhandle handle = tjInitDecompress();
   int subsampling = 0, colourspace = 0;
-  bool ok = !jpeg.empty() &&
-            tjDecompressHeader3(handle, jpeg.data(), jpeg.size(), &out->width, &out->height,
-                                &subsampling, &colourspace) == 0;
+  bool ok = !jpeg.empty() && tjDecompressHeader3(handle, jpeg.data(), jpeg.size(), &out->width, &out->height,
+                                                 &subsampling, &colourspace) == 0;
   if (ok) {
     out->rgb.resize(static_cast<size_t>(out->width) * out->height * 3);
-    ok = tjDecompress2(handle, jpeg.data(), jpeg.size(), out->rgb.data(), out->width, 0,
-                       out->height, TJPF_RGB, 0) == 0;
+    ok = tjDecompress2(handle, jpeg.data(), jpeg.size(), out->rgb.data(), out->width, 0, out->height, TJPF_RGB, 0) == 0;
   }
   tjDestroy(handle);
   return ok;
@@ -44,9 +42,8 @@ TEST(DataPictures, HaveTheirSizes) {
     int width, height;
   };
   const Expected table[] = {
-      {"texture.jpg", 256, 256}, {"serce.jpg", 300, 300}, {"ip.jpg", 800, 678},
-      {"cover.jpg", 640, 506},   {"c.jpg", 400, 316},     {"credits.jpg", 616, 400},
-      {"part.jpg", 64, 64},      {"env.jpg", 300, 200},
+      {"texture.jpg", 256, 256}, {"serce.jpg", 300, 300},   {"ip.jpg", 800, 678}, {"cover.jpg", 640, 506},
+      {"c.jpg", 400, 316},       {"credits.jpg", 616, 400}, {"part.jpg", 64, 64}, {"env.jpg", 300, 200},
   };
   for (const Expected& e : table) {
     Picture p;
@@ -67,7 +64,7 @@ TEST(DataPictures, AdditiveOverlaysAreBlackAtTheirEdgesAndLitInside) {
   };
   const Expected table[] = {
       {"part.jpg", 2, 24, 24, 40, 40},
-      {"c.jpg", 8, 140, 40, 260, 150},       // the heart
+      {"c.jpg", 8, 140, 40, 260, 150},        // the heart
       {"credits.jpg", 8, 100, 60, 516, 120},  // the title
   };
   for (const Expected& e : table) {

@@ -12,9 +12,8 @@
 
 namespace {
 
-uint32_t* const picture_names[8] = {&sphere_texture, &mesh_texture,     &backdrop_texture,
-                                    &cover_texture,  &pulse_texture,    &credits_texture,
-                                    &particle_texture, &env_texture};
+uint32_t* const picture_names[8] = {&sphere_texture, &mesh_texture,    &backdrop_texture, &cover_texture,
+                                    &pulse_texture,  &credits_texture, &particle_texture, &env_texture};
 
 GLint texture_parameter(uint32_t name, GLenum parameter) {
   glBindTexture(GL_TEXTURE_2D, name);

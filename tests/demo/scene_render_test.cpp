@@ -26,9 +26,7 @@ struct Animation {
   float intro_z, sphere_spin, mesh_spin, mesh_z, fade_alpha, credits_alpha, slide_x;
 };
 
-Animation animation_now() {
-  return {intro_z, sphere_spin, mesh_spin, mesh_z, fade_alpha, credits_alpha, slide_x};
-}
+Animation animation_now() { return {intro_z, sphere_spin, mesh_spin, mesh_z, fade_alpha, credits_alpha, slide_x}; }
 
 struct Viewport {
   GLint x, y, width, height;
@@ -105,12 +103,9 @@ TEST_P(PhaseTest, PositionAlonePicksWhatIsDrawnAndAnimated) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Timeline, PhaseTest,
-                         ::testing::Values(PhaseCase{0.0, true, false, false},
-                                           PhaseCase{4.99, true, false, false},
-                                           PhaseCase{5.0, false, false, false},
-                                           PhaseCase{5.01, false, true, false},
-                                           PhaseCase{14.0, false, true, false},
-                                           PhaseCase{14.01, false, true, true}),
+                         ::testing::Values(PhaseCase{0.0, true, false, false}, PhaseCase{4.99, true, false, false},
+                                           PhaseCase{5.0, false, false, false}, PhaseCase{5.01, false, true, false},
+                                           PhaseCase{14.0, false, true, false}, PhaseCase{14.01, false, true, true}),
                          [](const ::testing::TestParamInfo<PhaseCase>& info) {
                            char name[32];
                            std::snprintf(name, sizeof(name), "at_%05.2f_seconds", info.param.seconds);
@@ -142,8 +137,7 @@ TEST_F(SceneRenderTest, BassIsUpOnlyStrictlyAboveFiveHundredths) {
     bool moves;
   };
   const float just_above = std::nextafter(bass_hit_level, 1.0f);
-  const Case cases[] = {{2.0, 0.05f, false}, {2.0, just_above, true},
-                        {8.0, 0.05f, false}, {8.0, just_above, true}};
+  const Case cases[] = {{2.0, 0.05f, false}, {2.0, just_above, true}, {8.0, 0.05f, false}, {8.0, just_above, true}};
   for (const Case& c : cases) {
     intro_z = initial_intro_z;
     mesh_z = initial_mesh_z;

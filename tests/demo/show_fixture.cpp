@@ -16,10 +16,9 @@ Mesh* demo_mesh = nullptr;
 Scene scene;
 
 const TestPicture test_pictures[8] = {
-    {"texture.jpg", 2, 40, 40, 200},  {"serce.jpg", 4, 200, 40, 40},
-    {"ip.jpg", 8, 40, 200, 40},       {"cover.jpg", 16, 255, 0, 0},
-    {"c.jpg", 32, 0, 255, 0},         {"credits.jpg", 64, 0, 0, 255},
-    {"part.jpg", 128, 255, 255, 0},   {"env.jpg", 256, 255, 0, 255},
+    {"texture.jpg", 2, 40, 40, 200}, {"serce.jpg", 4, 200, 40, 40}, {"ip.jpg", 8, 40, 200, 40},
+    {"cover.jpg", 16, 255, 0, 0},    {"c.jpg", 32, 0, 255, 0},      {"credits.jpg", 64, 0, 0, 255},
+    {"part.jpg", 128, 255, 255, 0},  {"env.jpg", 256, 255, 0, 255},
 };
 
 std::string make_test_data(bool with_env) {
@@ -42,8 +41,7 @@ std::string make_test_data(bool with_env) {
 }
 
 void fill_test_mesh(Mesh* mesh) {
-  static const float corners[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0},
-                                      {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+  static const float corners[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
   static const uint16_t faces[8][3] = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
                                        {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
   mesh->vertex_count = 6;

@@ -53,8 +53,7 @@ TEST(ShowGolden, MomentsMatchThePicturesInDocsShow) {
     const std::vector<uint8_t> actual = show::screen_rgb();
 
     int width = 0, height = 0;
-    const std::vector<uint8_t> expected =
-        show::read_png(source_dir + "/docs/show/" + m.picture, &width, &height);
+    const std::vector<uint8_t> expected = show::read_png(source_dir + "/docs/show/" + m.picture, &width, &height);
     ASSERT_EQ(width, show::screen_width) << m.picture;
     ASSERT_EQ(height, show::screen_height) << m.picture;
 
@@ -73,8 +72,7 @@ TEST(ShowGolden, MomentsMatchThePicturesInDocsShow) {
     EXPECT_LE(differing / pixels, max_differing_share) << m.picture;
     EXPECT_LE(total / actual.size(), max_mean_channel_difference) << m.picture;
     if (::testing::Test::HasFailure()) {
-      show::write_png(std::string("/tmp/zarnic-actual-") + m.picture, actual, show::screen_width,
-                      show::screen_height);
+      show::write_png(std::string("/tmp/zarnic-actual-") + m.picture, actual, show::screen_width, show::screen_height);
     }
   }
 }

@@ -17,7 +17,7 @@ namespace {
 constexpr int screen_width = 1024;
 constexpr int screen_height = 768;
 // The band viewport (0, 100, 1024, 550) in screenshot rows, counted from the top.
-constexpr int band_top_row = screen_height - 100 - 550;  // 118
+constexpr int band_top_row = screen_height - 100 - 550;   // 118
 constexpr int band_bottom_row = screen_height - 100 - 1;  // 667
 
 int brightest_channel(const std::vector<uint8_t>& rgb, int x, int row) {
@@ -49,10 +49,9 @@ TEST(WholeProgram, RunsSeventeenTicksAndDrawsTheIntroInTheBand) {
   // is taken within about a second of the first frame, while the music is
   // still far below 5 s, so it shows the intro however slow the start-up.
   constexpr int shots = 8;
-  const std::string command =
-      "SDL_AUDIODRIVER=dummy xvfb-run -a -s '-screen 0 1024x768x24' sh -c '" ZARNIC_BINARY
-      " & pid=$!; for i in 1 2 3 4 5 6 7 8; do sleep 0.7; import -window root " +
-      stem + "-$i.png; done; wait $pid; echo $? > " + exit_file + "' > /dev/null 2>&1";
+  const std::string command = "SDL_AUDIODRIVER=dummy xvfb-run -a -s '-screen 0 1024x768x24' sh -c '" ZARNIC_BINARY
+                              " & pid=$!; for i in 1 2 3 4 5 6 7 8; do sleep 0.7; import -window root " +
+                              stem + "-$i.png; done; wait $pid; echo $? > " + exit_file + "' > /dev/null 2>&1";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status)) << command;
 

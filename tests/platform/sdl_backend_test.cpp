@@ -57,8 +57,8 @@ class SdlBackendTest : public ::testing::Test {
     EXPECT_TRUE(unregister_class(test_class, get_module_handle()));
   }
   void open(uint32_t style = WS_POPUP) {
-    window = create_window_ex(WS_EX_APPWINDOW, test_class, test_title, style, 0, 0, 320, 240,
-                              nullptr, nullptr, get_module_handle(), nullptr);
+    window = create_window_ex(WS_EX_APPWINDOW, test_class, test_title, style, 0, 0, 320, 240, nullptr, nullptr,
+                              get_module_handle(), nullptr);
     ASSERT_NE(window, nullptr) << SDL_GetError();
     sdl = sdl_window_titled(test_title);
     ASSERT_NE(sdl, nullptr);
@@ -100,14 +100,14 @@ class SdlBackendTest : public ::testing::Test {
 
 TEST(SdlKeys, VirtualKeyCodes) {
   const std::pair<SDL_Keycode, uintptr_t> cases[] = {
-      {SDLK_ESCAPE, 27},        {SDLK_a, 'A'},           {SDLK_z, 'Z'},
-      {SDLK_0, '0'},            {SDLK_9, '9'},           {SDLK_SPACE, 0x20},
-      {SDLK_RETURN, 0x0D},      {SDLK_KP_ENTER, 0x0D},   {SDLK_BACKSPACE, 0x08},
-      {SDLK_LEFT, 0x25},        {SDLK_UP, 0x26},         {SDLK_RIGHT, 0x27},
-      {SDLK_DOWN, 0x28},        {SDLK_F1, 0x70},         {SDLK_F12, 0x7B},
-      {SDLK_LALT, VK_MENU},     {SDLK_RSHIFT, VK_SHIFT}, {SDLK_LCTRL, VK_CONTROL},
-      {SDLK_KP_0, 0x60},        {SDLK_KP_9, 0x69},       {SDLK_F13, 0},
-      {SDLK_CAPSLOCK, 0},       {SDLK_UNKNOWN, 0},
+      {SDLK_ESCAPE, 27},    {SDLK_a, 'A'},           {SDLK_z, 'Z'},
+      {SDLK_0, '0'},        {SDLK_9, '9'},           {SDLK_SPACE, 0x20},
+      {SDLK_RETURN, 0x0D},  {SDLK_KP_ENTER, 0x0D},   {SDLK_BACKSPACE, 0x08},
+      {SDLK_LEFT, 0x25},    {SDLK_UP, 0x26},         {SDLK_RIGHT, 0x27},
+      {SDLK_DOWN, 0x28},    {SDLK_F1, 0x70},         {SDLK_F12, 0x7B},
+      {SDLK_LALT, VK_MENU}, {SDLK_RSHIFT, VK_SHIFT}, {SDLK_LCTRL, VK_CONTROL},
+      {SDLK_KP_0, 0x60},    {SDLK_KP_9, 0x69},       {SDLK_F13, 0},
+      {SDLK_CAPSLOCK, 0},   {SDLK_UNKNOWN, 0},
   };
   for (const auto& [key, expected] : cases) {
     EXPECT_EQ(virtual_key_for(key), expected) << SDL_GetKeyName(key);
@@ -234,8 +234,7 @@ TEST_F(SdlBackendTest, DefaultHandlingClosesOnTheSystemCloseCommandAndAltF4) {
   dispatch_message(&alt_f4);
   std::vector<uint32_t> messages;
   for (const Received& r : received) messages.push_back(r.message);
-  EXPECT_EQ(messages,
-            (std::vector<uint32_t>{WM_CLOSE, WM_SYSKEYDOWN, WM_SYSCOMMAND, WM_CLOSE}));
+  EXPECT_EQ(messages, (std::vector<uint32_t>{WM_CLOSE, WM_SYSKEYDOWN, WM_SYSCOMMAND, WM_CLOSE}));
 }
 
 TEST(SdlModes, OnlyTheExactSizeWithFourBytePixelsIsA32BitMode) {

@@ -20,9 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kPictures[] = {"data/texture.jpg", "data/serce.jpg",   "data/ip.jpg",
-                                 "data/cover.jpg",   "data/c.jpg",       "data/credits.jpg",
-                                 "data/part.jpg",    "data/env.jpg"};
+const char* const kPictures[] = {"data/texture.jpg", "data/serce.jpg",   "data/ip.jpg",   "data/cover.jpg",
+                                 "data/c.jpg",       "data/credits.jpg", "data/part.jpg", "data/env.jpg"};
 
 struct Expected {
   const char* case_name;

@@ -16,7 +16,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-const char* const kPictures[] = {"texture.jpg", "serce.jpg", "ip.jpg",   "cover.jpg",
+const char* const kPictures[] = {"texture.jpg", "serce.jpg",   "ip.jpg",   "cover.jpg",
                                  "c.jpg",       "credits.jpg", "part.jpg", "env.jpg"};
 constexpr int kPictureCount = 8;
 const char* const kMesh = "obj.b3df";
@@ -144,8 +144,7 @@ bool apply(const std::string& name, const fs::path& dir) {
   if (name == "music-truncated-mp3") return write_file(dir / kMusic, first_half(read_file(dir / kMusic)));
   if (name == "all-at-once") {
     bool ok = forge_vertex_count(dir);
-    const BadPicture forms[] = {BadPicture::garbage, BadPicture::empty, BadPicture::truncated,
-                                BadPicture::png};
+    const BadPicture forms[] = {BadPicture::garbage, BadPicture::empty, BadPicture::truncated, BadPicture::png};
     for (int i = 0; i < kPictureCount; ++i) ok = ok && break_picture(dir, i, forms[i % 4]);
     return ok && write_file(dir / kMusic, garbage(65536, 7));
   }
@@ -156,15 +155,13 @@ bool apply(const std::string& name, const fs::path& dir) {
 
 const std::vector<std::string>& broken_data_cases() {
   static const std::vector<std::string> cases = {
-      "no-data",          "mesh-truncated",          "mesh-forged-count", "mesh-index-past-n",
-      "pictures-garbage", "pictures-empty",          "pictures-truncated-jpeg",
-      "pictures-png",     "music-garbage",           "music-empty",       "music-truncated-mp3",
-      "all-at-once"};
+      "no-data",          "mesh-truncated", "mesh-forged-count",       "mesh-index-past-n",
+      "pictures-garbage", "pictures-empty", "pictures-truncated-jpeg", "pictures-png",
+      "music-garbage",    "music-empty",    "music-truncated-mp3",     "all-at-once"};
   return cases;
 }
 
-bool make_broken_data(const std::string& case_name, const fs::path& source_data,
-                      const fs::path& work_dir) {
+bool make_broken_data(const std::string& case_name, const fs::path& source_data, const fs::path& work_dir) {
   std::error_code error;
   fs::create_directories(work_dir, error);
   if (error) return false;
@@ -172,8 +169,7 @@ bool make_broken_data(const std::string& case_name, const fs::path& source_data,
 
   const fs::path data = work_dir / "data";
   fs::create_directories(data, error);
-  fs::copy(source_data, data, fs::copy_options::recursive | fs::copy_options::overwrite_existing,
-           error);
+  fs::copy(source_data, data, fs::copy_options::recursive | fs::copy_options::overwrite_existing, error);
   if (error) {
     std::fprintf(stderr, "cannot copy %s: %s\n", source_data.c_str(), error.message().c_str());
     return false;

@@ -30,9 +30,9 @@ namespace {
 constexpr int kFrames = 100000;
 constexpr int kPasses = 10;  // nine wraps back to the intro
 constexpr int kFramesPerPass = kFrames / kPasses;
-constexpr int kIntroFrames = 100;    // 0 .. 5 s
-constexpr int kMainFrames = 30;      // 5 .. 14 s
-constexpr int kCreditsFrames = 30;   // 14 .. 30 s
+constexpr int kIntroFrames = 100;   // 0 .. 5 s
+constexpr int kMainFrames = 30;     // 5 .. 14 s
+constexpr int kCreditsFrames = 30;  // 14 .. 30 s
 constexpr int kHeldFrames = kFramesPerPass - kIntroFrames - kMainFrames - kCreditsFrames;
 constexpr double kSongSeconds = 30.0;
 // Large enough that within two passes the capture quads slide in, the
@@ -85,7 +85,7 @@ double position_in_pass(int k) {
 bool particles_finite() {
   for (const Particle& p : scene_fountain.particles) {
     const float values[] = {p.position.x, p.position.y, p.position.z, p.velocity.x,
-                            p.velocity.y, p.velocity.z, p.life, p.fade};
+                            p.velocity.y, p.velocity.z, p.life,       p.fade};
     for (float v : values) {
       if (!std::isfinite(v)) return false;
     }
@@ -133,9 +133,8 @@ TEST(Soak, HundredThousandFramesThroughLoopWrapsKeepMemoryFlatAndRaiseNoGlError)
       ASSERT_LE(intro_z, -9.0f);
       ASSERT_GE(mesh_z, -5.0f);
       ASSERT_LE(mesh_z, -4.0f);
-      ASSERT_TRUE(std::isfinite(sphere_spin) && std::isfinite(mesh_spin) &&
-                  std::isfinite(fade_alpha) && std::isfinite(credits_alpha) &&
-                  std::isfinite(slide_x));
+      ASSERT_TRUE(std::isfinite(sphere_spin) && std::isfinite(mesh_spin) && std::isfinite(fade_alpha) &&
+                  std::isfinite(credits_alpha) && std::isfinite(slide_x));
     }
   }
 
@@ -149,8 +148,8 @@ TEST(Soak, HundredThousandFramesThroughLoopWrapsKeepMemoryFlatAndRaiseNoGlError)
 
   ASSERT_EQ(resident_after_pass.size(), static_cast<size_t>(kPasses));
   for (size_t pass = 0; pass < resident_after_pass.size(); ++pass) {
-    std::printf("after pass %zu: resident %ld kB, heap in use %ld kB\n", pass + 1,
-                resident_after_pass[pass], heap_after_pass[pass]);
+    std::printf("after pass %zu: resident %ld kB, heap in use %ld kB\n", pass + 1, resident_after_pass[pass],
+                heap_after_pass[pass]);
   }
   EXPECT_LE(resident_after_pass.back() - resident_after_pass[1], kAllowedResidentGrowthKb);
   EXPECT_LE(heap_after_pass.back() - heap_after_pass[1], kAllowedHeapGrowthKb);

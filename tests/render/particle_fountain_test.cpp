@@ -149,8 +149,7 @@ TEST_F(ParticleFountainTest, EachSquareSitsAtTheAccumulatedRotationAndDepth) {
   set_eye_view();
   glColor4f(0.2f, 0.3f, 0.4f, 0.5f);
 
-  const std::vector<Square> squares =
-      squares_from(feedback([&] { fountain.update_and_draw(frame_step); }));
+  const std::vector<Square> squares = squares_from(feedback([&] { fountain.update_and_draw(frame_step); }));
 
   ASSERT_EQ(squares.size(), static_cast<size_t>(count));
   float spin = 30.0f;

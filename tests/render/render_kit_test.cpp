@@ -81,29 +81,40 @@ TEST_F(RenderKitTest, EachSwitchLeavesItsStateAndKeepsTheFunctions) {
     GlSwitches expected;
   };
   const Case cases[] = {
-      {"blend_additive from defaults", [](RenderKit&) {},
-       [](RenderKit& k) { k.blend_additive(); }, {true, GL_SRC_ALPHA, GL_ONE, false, GL_LESS}},
-      {"blend_off keeps the additive function", [](RenderKit& k) { k.blend_additive(); },
-       [](RenderKit& k) { k.blend_off(); }, {false, GL_SRC_ALPHA, GL_ONE, false, GL_LESS}},
+      {"blend_additive from defaults",
+       [](RenderKit&) {},
+       [](RenderKit& k) { k.blend_additive(); },
+       {true, GL_SRC_ALPHA, GL_ONE, false, GL_LESS}},
+      {"blend_off keeps the additive function",
+       [](RenderKit& k) { k.blend_additive(); },
+       [](RenderKit& k) { k.blend_off(); },
+       {false, GL_SRC_ALPHA, GL_ONE, false, GL_LESS}},
       {"blend_off keeps any function",
        [](RenderKit&) {
          glEnable(GL_BLEND);
          glBlendFunc(GL_DST_COLOR, GL_ZERO);
        },
-       [](RenderKit& k) { k.blend_off(); }, {false, GL_DST_COLOR, GL_ZERO, false, GL_LESS}},
-      {"depth_on from defaults", [](RenderKit&) {}, [](RenderKit& k) { k.depth_on(); },
+       [](RenderKit& k) { k.blend_off(); },
+       {false, GL_DST_COLOR, GL_ZERO, false, GL_LESS}},
+      {"depth_on from defaults",
+       [](RenderKit&) {},
+       [](RenderKit& k) { k.depth_on(); },
        {false, GL_ONE, GL_ZERO, true, GL_LEQUAL}},
       {"depth_on replaces another function",
-       [](RenderKit&) { glDepthFunc(GL_GREATER); }, [](RenderKit& k) { k.depth_on(); },
+       [](RenderKit&) { glDepthFunc(GL_GREATER); },
+       [](RenderKit& k) { k.depth_on(); },
        {false, GL_ONE, GL_ZERO, true, GL_LEQUAL}},
-      {"depth_off keeps LEQUAL", [](RenderKit& k) { k.depth_on(); },
-       [](RenderKit& k) { k.depth_off(); }, {false, GL_ONE, GL_ZERO, false, GL_LEQUAL}},
+      {"depth_off keeps LEQUAL",
+       [](RenderKit& k) { k.depth_on(); },
+       [](RenderKit& k) { k.depth_off(); },
+       {false, GL_ONE, GL_ZERO, false, GL_LEQUAL}},
       {"depth_off keeps any function",
        [](RenderKit&) {
          glEnable(GL_DEPTH_TEST);
          glDepthFunc(GL_GREATER);
        },
-       [](RenderKit& k) { k.depth_off(); }, {false, GL_ONE, GL_ZERO, false, GL_GREATER}},
+       [](RenderKit& k) { k.depth_off(); },
+       {false, GL_ONE, GL_ZERO, false, GL_GREATER}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -165,8 +176,7 @@ TEST_F(RenderKitTest, EndCaptureCopiesExactlyTheLowerLeftRegionAndClearsTheFrame
   EXPECT_EQ(uncleared, 0);
   GLfloat depth_corners[2] = {0, 0};
   glReadPixels(0, 0, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth_corners[0]);
-  glReadPixels(screen_width - 1, screen_height - 1, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT,
-               &depth_corners[1]);
+  glReadPixels(screen_width - 1, screen_height - 1, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth_corners[1]);
   EXPECT_EQ(depth_corners[0], 1.0f);
   EXPECT_EQ(depth_corners[1], 1.0f);
   glDeleteTextures(1, &texture);

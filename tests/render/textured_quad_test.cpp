@@ -49,8 +49,7 @@ void expect_quad(const std::vector<FeedbackVertex>& vertices, float sx, float sy
     for (int c = 0; c < 4; ++c) {
       if (std::fabs(x - corners[c].x) < 1e-4f && std::fabs(y - corners[c].y) < 1e-4f) match = c;
     }
-    ASSERT_NE(match, -1) << "stray vertex (" << x << ", " << y << ") for scale " << sx << " x "
-                         << sy;
+    ASSERT_NE(match, -1) << "stray vertex (" << x << ", " << y << ") for scale " << sx << " x " << sy;
     seen[match] = true;
     EXPECT_FLOAT_EQ(v.s, corners[match].s);
     EXPECT_FLOAT_EQ(v.t, corners[match].t);
@@ -144,8 +143,7 @@ TEST_F(TexturedQuadTest, BindsATextureWhoseNameIsAbove255) {
 // feedback and on screen, whatever the locked range.
 TEST_F(TexturedQuadTest, DrawsItsOwnCornersWhileAnotherArrayIsLocked) {
   const auto lock = reinterpret_cast<LockArrays>(platform::gl_proc_address("glLockArraysEXT"));
-  const auto unlock =
-      reinterpret_cast<UnlockArrays>(platform::gl_proc_address("glUnlockArraysEXT"));
+  const auto unlock = reinterpret_cast<UnlockArrays>(platform::gl_proc_address("glUnlockArraysEXT"));
   ASSERT_NE(lock, nullptr);
   ASSERT_NE(unlock, nullptr);
 

@@ -39,8 +39,7 @@ std::vector<DataFile> make_dataset() {
 
 bool write_dataset(const std::string& directory) {
   if (!fonts_available()) {
-    std::fprintf(stderr, "zarnic_datagen: the DejaVu fonts are missing (%s)\n",
-                 ZARNIC_DATAGEN_FONT_DIR);
+    std::fprintf(stderr, "zarnic_datagen: the DejaVu fonts are missing (%s)\n", ZARNIC_DATAGEN_FONT_DIR);
     return false;
   }
   for (const DataFile& file : make_dataset()) {

@@ -7,12 +7,10 @@ Rgb operator+(Rgb a, Rgb b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
 Rgb operator*(Rgb a, float k) { return {a.r * k, a.g * k, a.b * k}; }
 Rgb mix(Rgb a, Rgb b, float k) { return a * (1.0f - k) + b * k; }
 
-Image::Image(int width, int height)
-    : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height) {}
+Image::Image(int width, int height) : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height) {}
 
 void Image::add_mask(const std::vector<float>& coverage, Rgb colour) {
-  for (size_t i = 0; i < pixels_.size() && i < coverage.size(); ++i)
-    pixels_[i] = pixels_[i] + colour * coverage[i];
+  for (size_t i = 0; i < pixels_.size() && i < coverage.size(); ++i) pixels_[i] = pixels_[i] + colour * coverage[i];
 }
 
 void Image::over_mask(const std::vector<float>& coverage, Rgb colour) {
@@ -23,9 +21,7 @@ void Image::over_mask(const std::vector<float>& coverage, Rgb colour) {
 std::vector<uint8_t> Image::to_rgb8() const {
   std::vector<uint8_t> out;
   out.reserve(pixels_.size() * 3);
-  auto byte = [](float v) {
-    return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
-  };
+  auto byte = [](float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); };
   for (const Rgb& p : pixels_) {
     out.push_back(byte(p.r));
     out.push_back(byte(p.g));
@@ -91,9 +87,7 @@ float value_noise(float x, float y, uint32_t seed) {
   const int32_t iy = static_cast<int32_t>(fy);
   const float tx = smoothstep(0.0f, 1.0f, x - fx);
   const float ty = smoothstep(0.0f, 1.0f, y - fy);
-  auto corner = [&](int dx, int dy) {
-    return static_cast<float>(hash2(ix + dx, iy + dy, seed) >> 8) / 16777216.0f;
-  };
+  auto corner = [&](int dx, int dy) { return static_cast<float>(hash2(ix + dx, iy + dy, seed) >> 8) / 16777216.0f; };
   const float top = corner(0, 0) + (corner(1, 0) - corner(0, 0)) * tx;
   const float bottom = corner(0, 1) + (corner(1, 1) - corner(0, 1)) * tx;
   return top + (bottom - top) * ty;

@@ -42,9 +42,7 @@ double surface_distance(double dx, double dy, double dz) {
 MeshData make_heart_mesh(int slices, int stacks) {
   MeshData mesh;
   const int columns = slices + 1;
-  auto index = [columns](int row, int column) {
-    return static_cast<uint16_t>(row * columns + column);
-  };
+  auto index = [columns](int row, int column) { return static_cast<uint16_t>(row * columns + column); };
 
   for (int j = 0; j <= stacks; ++j) {
     const double theta = kPi * j / stacks;  // 0 at the top, pi at the tip

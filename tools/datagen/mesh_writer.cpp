@@ -4,9 +4,7 @@
 
 namespace {
 
-void put_tag(std::vector<uint8_t>& out, const char* tag) {
-  out.insert(out.end(), tag, tag + 3);
-}
+void put_tag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 3); }
 
 void put_u32(std::vector<uint8_t>& out, uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -38,12 +36,10 @@ bool indices_below(const std::vector<uint16_t>& values, size_t n) {
 std::vector<uint8_t> encode_mesh(const MeshData& mesh) {
   const size_t n = mesh.x.size();
   const size_t f = mesh.first.size();
-  if (mesh.y.size() != n || mesh.z.size() != n || mesh.s.size() != n || mesh.t.size() != n ||
-      mesh.second.size() != f || mesh.third.size() != f || n > 65535 || f > 0x7fffffff)
+  if (mesh.y.size() != n || mesh.z.size() != n || mesh.s.size() != n || mesh.t.size() != n || mesh.second.size() != f ||
+      mesh.third.size() != f || n > 65535 || f > 0x7fffffff)
     return {};
-  if (!indices_below(mesh.first, n) || !indices_below(mesh.second, n) ||
-      !indices_below(mesh.third, n))
-    return {};
+  if (!indices_below(mesh.first, n) || !indices_below(mesh.second, n) || !indices_below(mesh.third, n)) return {};
   return mesh_file_bytes(mesh);
 }
 

@@ -11,9 +11,7 @@ constexpr int kBitrate = 160;
 constexpr int kQuality = 2;  // LAME's slow, careful search
 constexpr int kChunkFrames = 4096;
 
-short to_pcm16(float v) {
-  return static_cast<short>(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
-}
+short to_pcm16(float v) { return static_cast<short>(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f)); }
 
 bool configure(lame_global_flags* lame) {
   lame_set_in_samplerate(lame, kSampleRate);
@@ -49,23 +47,28 @@ std::vector<uint8_t> encode_mp3(const LoopBuffer& music) {
       pcm[2 * i] = to_pcm16(music.left[start + i]);
       pcm[2 * i + 1] = to_pcm16(music.right[start + i]);
     }
-    const int written = lame_encode_buffer_interleaved(lame, pcm.data(), static_cast<int>(count),
-                                                       buffer.data(),
+    const int written = lame_encode_buffer_interleaved(lame, pcm.data(), static_cast<int>(count), buffer.data(),
                                                        static_cast<int>(buffer.size()));
-    if (written < 0) ok = false;
-    else out.insert(out.end(), buffer.begin(), buffer.begin() + written);
+    if (written < 0)
+      ok = false;
+    else
+      out.insert(out.end(), buffer.begin(), buffer.begin() + written);
   }
   if (ok) {
     const int written = lame_encode_flush(lame, buffer.data(), static_cast<int>(buffer.size()));
-    if (written < 0) ok = false;
-    else out.insert(out.end(), buffer.begin(), buffer.begin() + written);
+    if (written < 0)
+      ok = false;
+    else
+      out.insert(out.end(), buffer.begin(), buffer.begin() + written);
   }
   if (ok) {
     // The tag frame was reserved as the stream's first frame; now that the
     // totals are known, write it in place.
     const size_t tag_size = lame_get_lametag_frame(lame, buffer.data(), buffer.size());
-    if (tag_size == 0 || tag_size > buffer.size() || tag_size > out.size()) ok = false;
-    else std::copy(buffer.begin(), buffer.begin() + tag_size, out.begin());
+    if (tag_size == 0 || tag_size > buffer.size() || tag_size > out.size())
+      ok = false;
+    else
+      std::copy(buffer.begin(), buffer.begin() + tag_size, out.begin());
   }
   lame_close(lame);
   if (!ok) out.clear();

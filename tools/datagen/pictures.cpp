@@ -20,9 +20,8 @@ float line_distance(float x) { return std::fabs(fract(x + 0.5f) - 0.5f); }
 
 // Text with a soft halo: the halo is the text's blurred coverage added in
 // glow colour, then the letters are laid over in their own colour.
-void glowing_text(Image& image, TextRender& font, const std::u32string& text, int size,
-                  int centre_x, int baseline, Rgb colour, Rgb glow, int glow_radius,
-                  int spacing = 0) {
+void glowing_text(Image& image, TextRender& font, const std::u32string& text, int size, int centre_x, int baseline,
+                  Rgb colour, Rgb glow, int glow_radius, int spacing = 0) {
   Mask mask = empty_mask(image.width(), image.height());
   font.draw_centred(mask, text, size, centre_x, baseline, spacing);
   const Mask halo = blur(mask, glow_radius);
@@ -98,8 +97,7 @@ std::vector<std::pair<float, float>> heart_outline(int points) {
     const float t = 2.0f * kPi * i / points;
     const float s = std::sin(t);
     const float x = 16.0f * s * s * s;
-    const float y = 13.0f * std::cos(t) - 5.0f * std::cos(2 * t) - 2.0f * std::cos(3 * t) -
-                    std::cos(4 * t);
+    const float y = 13.0f * std::cos(t) - 5.0f * std::cos(2 * t) - 2.0f * std::cos(3 * t) - std::cos(4 * t);
     out.emplace_back(x / 17.0f, (y + 2.5f) / 17.0f);
   }
   return out;
@@ -224,8 +222,7 @@ Rgb cover_floor(float x, float y, int width, int height, float horizon) {
       const float gz = z * 1.2f;
       const float line = (line_distance(gx) < 0.04f || line_distance(gz) < 0.03f * z) ? 1.0f : 0.0f;
       const float fade = smoothstep(0.0f, 0.5f, depth);
-      sum = sum + Rgb{0.9f, 0.15f, 0.7f} * (line * fade * 0.8f) +
-            Rgb{0.12f, 0.02f, 0.12f} * (1.0f - depth);
+      sum = sum + Rgb{0.9f, 0.15f, 0.7f} * (line * fade * 0.8f) + Rgb{0.12f, 0.02f, 0.12f} * (1.0f - depth);
     }
   }
   return sum * (1.0f / 16.0f);
@@ -261,9 +258,8 @@ Image paint_cover() {
   TextRender light("DejaVuSans-ExtraLight.ttf");
   glowing_text(image, bold, U"zarnic's engin", 66, width / 2, static_cast<int>(height * 0.655f),
                Rgb{0.95f, 0.97f, 1.0f}, Rgb{0.2f, 0.7f, 1.0f}, 7);
-  glowing_text(image, light, U"a real-time demo", 21, width / 2,
-               static_cast<int>(height * 0.735f), Rgb{0.85f, 0.8f, 0.95f},
-               Rgb{0.5f, 0.2f, 0.5f}, 3, 6);
+  glowing_text(image, light, U"a real-time demo", 21, width / 2, static_cast<int>(height * 0.735f),
+               Rgb{0.85f, 0.8f, 0.95f}, Rgb{0.5f, 0.2f, 0.5f}, 3, 6);
   return image;
 }
 
@@ -287,8 +283,7 @@ Image paint_emblem() {
       const float ring = std::exp(-ring_d * ring_d / 2.0f) * 0.7f + std::exp(-ring_d / 6.0f) * 0.2f;
       const float spokes = std::pow(0.5f + 0.5f * std::cos(angle * 24.0f), 16.0f);
       const float rays = spokes * smoothstep(1.42f, 1.5f, r) * (1.0f - smoothstep(1.5f, 1.75f, r));
-      image.at(x, y) = Rgb{1.0f, 0.35f, 0.55f} * (line + halo) +
-                       Rgb{1.0f, 0.75f, 0.35f} * (ring + 0.8f * rays);
+      image.at(x, y) = Rgb{1.0f, 0.35f, 0.55f} * (line + halo) + Rgb{1.0f, 0.75f, 0.35f} * (ring + 0.8f * rays);
     }
   }
   return image;
@@ -300,8 +295,7 @@ Image paint_credits() {
   TextRender bold("DejaVuSans-Bold.ttf");
   TextRender regular("DejaVuSans.ttf");
   TextRender light("DejaVuSans-ExtraLight.ttf");
-  glowing_text(image, bold, U"zarnic's engin", 56, width / 2, 108, Rgb{1.0f, 0.92f, 0.96f},
-               Rgb{1.0f, 0.25f, 0.55f}, 6);
+  glowing_text(image, bold, U"zarnic's engin", 56, width / 2, 108, Rgb{1.0f, 0.92f, 0.96f}, Rgb{1.0f, 0.25f, 0.55f}, 6);
   // A thin rule under the title, fading toward its ends.
   for (int x = 0; x < width; ++x) {
     const float k = 1.0f - std::fabs(x - width * 0.5f) / (width * 0.32f);
@@ -309,12 +303,12 @@ Image paint_credits() {
     for (int y = 134; y <= 136; ++y)
       image.at(x, y) = image.at(x, y) + Rgb{0.9f, 0.5f, 0.8f} * (k * (y == 135 ? 0.9f : 0.3f));
   }
-  glowing_text(image, regular, U"code \u00b7 music \u00b7 graphics", 30, width / 2, 206,
-               Rgb{0.85f, 0.95f, 1.0f}, Rgb{0.1f, 0.45f, 0.8f}, 4);
-  glowing_text(image, regular, U"by the zarnic crew", 30, width / 2, 252,
-               Rgb{0.85f, 0.95f, 1.0f}, Rgb{0.1f, 0.45f, 0.8f}, 4);
-  glowing_text(image, light, U"thanks for watching", 20, width / 2, 338,
-               Rgb{0.8f, 0.75f, 0.9f}, Rgb{0.4f, 0.2f, 0.5f}, 3, 4);
+  glowing_text(image, regular, U"code \u00b7 music \u00b7 graphics", 30, width / 2, 206, Rgb{0.85f, 0.95f, 1.0f},
+               Rgb{0.1f, 0.45f, 0.8f}, 4);
+  glowing_text(image, regular, U"by the zarnic crew", 30, width / 2, 252, Rgb{0.85f, 0.95f, 1.0f},
+               Rgb{0.1f, 0.45f, 0.8f}, 4);
+  glowing_text(image, light, U"thanks for watching", 20, width / 2, 338, Rgb{0.8f, 0.75f, 0.9f}, Rgb{0.4f, 0.2f, 0.5f},
+               3, 4);
   return image;
 }
 

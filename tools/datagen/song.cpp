@@ -43,18 +43,15 @@ void add_drums(LoopBuffer& mix) {
       for (int step = 0; step < 4; ++step) {
         const bool offbeat = step == 2;
         mix.add(frame_at_beat(beat + step * 0.25),
-                hat_voice(offbeat ? 0.09 : 0.025, offbeat ? 0.35f : 0.16f, seed + step),
-                1.0f, step % 2 ? 0.3f : -0.2f);
+                hat_voice(offbeat ? 0.09 : 0.025, offbeat ? 0.35f : 0.16f, seed + step), 1.0f, step % 2 ? 0.3f : -0.2f);
       }
       if (beat % 2 == 1) mix.add(frame_at_beat(beat), clap_voice(0.45f, seed + 5), 1.0f, 0.05f);
     } else if (in_intro(t)) {
-      if (t >= 2.0)
-        mix.add(frame_at_beat(beat + 0.5), hat_voice(0.05, 0.18f, seed + 2), 1.0f, 0.25f);
+      if (t >= 2.0) mix.add(frame_at_beat(beat + 0.5), hat_voice(0.05, 0.18f, seed + 2), 1.0f, 0.25f);
     } else {
       // Breakdown: sparse open hats that thin out in the last bars.
       const double fade = t < 26.0 ? 1.0 : std::max(0.0, (30.0 - t) / 4.0);
-      mix.add(frame_at_beat(beat + 0.5),
-              hat_voice(0.12, static_cast<float>(0.2 * fade), seed + 2), 1.0f, -0.25f);
+      mix.add(frame_at_beat(beat + 0.5), hat_voice(0.12, static_cast<float>(0.2 * fade), seed + 2), 1.0f, -0.25f);
     }
   }
 
@@ -115,8 +112,7 @@ LoopBuffer arpeggio() {
     const Chord& chord = chord_at_beat(beat);
     for (int step = 0; step < 4; ++step) {
       const int note = chord.pad[pattern[(beat * 4 + step) % 8]] + 12;
-      arp.add(frame_at_beat(beat + step * 0.25),
-              pluck_voice(midi_to_hz(note), brightness, gain), 1.0f,
+      arp.add(frame_at_beat(beat + step * 0.25), pluck_voice(midi_to_hz(note), brightness, gain), 1.0f,
               step % 2 ? 0.35f : -0.35f);
     }
   }
@@ -125,8 +121,7 @@ LoopBuffer arpeggio() {
 
 void normalise(LoopBuffer& mix) {
   float peak = 0.0f;
-  for (size_t i = 0; i < mix.frames(); ++i)
-    peak = std::max({peak, std::fabs(mix.left[i]), std::fabs(mix.right[i])});
+  for (size_t i = 0; i < mix.frames(); ++i) peak = std::max({peak, std::fabs(mix.left[i]), std::fabs(mix.right[i])});
   if (peak <= 0.0f) return;
   const float gain = static_cast<float>(kPeak / peak);
   for (size_t i = 0; i < mix.frames(); ++i) {

@@ -77,9 +77,7 @@ void LoopBuffer::mix_in(const LoopBuffer& other, float gain) {
   }
 }
 
-void OnePole::set_cutoff(double hz) {
-  coeff_ = static_cast<float>(1.0 - std::exp(-kTwoPi * hz / kSampleRate));
-}
+void OnePole::set_cutoff(double hz) { coeff_ = static_cast<float>(1.0 - std::exp(-kTwoPi * hz / kSampleRate)); }
 
 float OnePole::lowpass(float x) {
   state_ += coeff_ * (x - state_);

@@ -48,8 +48,8 @@ int TextRender::measure(const std::u32string& text, int pixel_size, int letter_s
   return static_cast<int>((pen + 32) / 64);
 }
 
-void TextRender::draw_centred(Mask& mask, const std::u32string& text, int pixel_size,
-                              int centre_x, int baseline_y, int letter_spacing) {
+void TextRender::draw_centred(Mask& mask, const std::u32string& text, int pixel_size, int centre_x, int baseline_y,
+                              int letter_spacing) {
   if (!face_) return;
   FT_Face face = as_face(face_);
   const int width = measure(text, pixel_size, letter_spacing);

@@ -21,8 +21,8 @@ class TextRender {
   int measure(const std::u32string& text, int pixel_size, int letter_spacing = 0);
   // Draws text into mask (adding coverage, clamped to 1) with its baseline
   // at baseline_y and horizontally centred on centre_x.
-  void draw_centred(Mask& mask, const std::u32string& text, int pixel_size, int centre_x,
-                    int baseline_y, int letter_spacing = 0);
+  void draw_centred(Mask& mask, const std::u32string& text, int pixel_size, int centre_x, int baseline_y,
+                    int letter_spacing = 0);
 
  private:
   void* library_ = nullptr;  // FT_Library

@@ -31,7 +31,7 @@ namespace {
 struct Moment {
   double seconds = 0.0;
   float bass = 0.0f;
-  long warmup = -1;         // -1: the --warmup value
+  long warmup = -1;          // -1: the --warmup value
   float frame_step = -1.0f;  // below 0: the --frame-step value
 };
 

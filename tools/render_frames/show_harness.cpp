@@ -22,8 +22,7 @@ namespace {
 // A context reused from an earlier show in the same process still carries
 // that show's state; put back what a new context starts with.
 void return_to_new_context_state() {
-  auto unlock_arrays = reinterpret_cast<PFNGLUNLOCKARRAYSEXTPROC>(
-      platform::gl_proc_address("glUnlockArraysEXT"));
+  auto unlock_arrays = reinterpret_cast<PFNGLUNLOCKARRAYSEXTPROC>(platform::gl_proc_address("glUnlockArraysEXT"));
   if (unlock_arrays != nullptr) unlock_arrays();
   glDisableClientState(GL_VERTEX_ARRAY);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -70,9 +69,8 @@ void reset_show_state() {
   music_stream = 0;
   music_position = 0;
   scene.music_seconds = 0.0f;
-  for (uint32_t* name : {&sphere_texture, &mesh_texture, &backdrop_texture, &cover_texture,
-                         &pulse_texture, &credits_texture, &particle_texture, &env_texture,
-                         &capture_texture}) {
+  for (uint32_t* name : {&sphere_texture, &mesh_texture, &backdrop_texture, &cover_texture, &pulse_texture,
+                         &credits_texture, &particle_texture, &env_texture, &capture_texture}) {
     *name = 0;
   }
   if (sphere_quadric != nullptr) gluDeleteQuadric(sphere_quadric);
