@@ -105,6 +105,7 @@ std::vector<Track> tracks() {
   t.push_back({"mono 44.1 kHz", encode_mp3(make_test_signal(30011, 44100, 1), 44100, 1)});
   t.push_back({"22.05 kHz mono", encode_mp3(make_test_signal(22050 + 17, 22050, 1), 22050, 1)});
   t.push_back({"48 kHz stereo", encode_mp3(make_test_signal(48000 + 3, 48000, 2), 48000, 2)});
+  t.push_back({"8 kHz mono", encode_mp3(make_test_signal(8000 + 5, 8000, 1), 8000, 1)});
   return t;
 }
 
