@@ -20,6 +20,8 @@ namespace {
 constexpr int kOutputRate = 44100;
 constexpr int kBufferFrames = 512;
 constexpr int64_t kBufferNs = 11'609'977;  // 512 frames at 44.1 kHz
+// The smallest ring a stream takes: the fuzz target plays only 4 buffers.
+constexpr uint64_t kRingFrames = 16384;
 
 void require(bool condition) {
   if (!condition) std::abort();
@@ -44,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(!whole);
     return 0;
   }
-  Stream* stream = make_stream(decoder, format, kOutputRate);
+  Stream* stream = make_stream(decoder, format, kOutputRate, kRingFrames);
   if (stream == nullptr) return 0;
   start_stream(*stream, true, true);
   feed_fill(stream->feed, stream->ring, kBufferFrames);
