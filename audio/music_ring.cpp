@@ -4,15 +4,14 @@
 #include "audio/music_ring.h"
 
 #include <algorithm>
-#include <cstring>
 
 void ring_allocate(MusicRing& ring, uint64_t capacity, uint64_t history) {
   uint64_t size = 1;
   while (size < capacity) size <<= 1;
   ring.capacity = size;
   ring.history = std::min(history, size / 2);
-  ring.samples.assign(size * ring_channels, 0);
-  ring.loop_offsets.assign(size, 0);
+  std::vector<std::atomic<int16_t>>(size * ring_channels).swap(ring.samples);
+  std::vector<std::atomic<uint32_t>>(size).swap(ring.loop_offsets);
   ring.written.store(0, std::memory_order_relaxed);
   ring.consumed.store(0, std::memory_order_relaxed);
 }
@@ -30,9 +29,10 @@ void ring_write(MusicRing& ring, const int16_t* frames, uint64_t count, uint32_t
   while (done < count) {
     const uint64_t slot = index & mask;
     const uint64_t n = std::min(count - done, ring.capacity - slot);
-    std::memcpy(ring.samples.data() + slot * ring_channels, frames + done * ring_channels,
-                n * ring_channels * sizeof(int16_t));
-    for (uint64_t i = 0; i < n; ++i) ring.loop_offsets[slot + i] = first_offset + static_cast<uint32_t>(done + i);
+    for (uint64_t i = 0; i < n * ring_channels; ++i)
+      ring.samples[slot * ring_channels + i].store(frames[done * ring_channels + i], std::memory_order_relaxed);
+    for (uint64_t i = 0; i < n; ++i)
+      ring.loop_offsets[slot + i].store(first_offset + static_cast<uint32_t>(done + i), std::memory_order_relaxed);
     index += n;
     done += n;
   }

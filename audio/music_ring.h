@@ -15,11 +15,16 @@
 
 constexpr int ring_channels = 2;
 
+// Samples and offsets are atomics read and written with relaxed order: the
+// writer never touches the frames the device and the main thread read
+// (it stays `history` frames behind the device), but the main thread reads
+// the history without telling the writer, so the language's rules want
+// them atomic; on the machines we build for a relaxed access is a plain one.
 struct MusicRing {
-  std::vector<int16_t> samples;        // capacity frames, interleaved stereo
-  std::vector<uint32_t> loop_offsets;  // per frame: output frames since its loop began
-  uint64_t capacity = 0;               // a power of two
-  uint64_t history = 0;                // frames kept behind `consumed`
+  std::vector<std::atomic<int16_t>> samples;        // capacity frames, interleaved stereo
+  std::vector<std::atomic<uint32_t>> loop_offsets;  // per frame: output frames since its loop began
+  uint64_t capacity = 0;                            // a power of two
+  uint64_t history = 0;                             // frames kept behind `consumed`
 
   std::atomic<uint64_t> written{0};   // writer: one past the last frame written
   std::atomic<uint64_t> consumed{0};  // device: one past the last frame handed on
@@ -41,13 +46,13 @@ void ring_write(MusicRing& ring, const int16_t* frames, uint64_t count, uint32_t
 // on, so that writing starts there again.
 void ring_rewrite_from(MusicRing& ring, uint64_t index);
 
-// Frame `index`: its two samples and its offset into its loop. Valid while
+// Frame `index`: a sample of it and its offset into its loop. Valid while
 // index < written and the frame has not been overwritten.
-inline const int16_t* ring_frame(const MusicRing& ring, uint64_t index) {
-  return ring.samples.data() + (index & (ring.capacity - 1)) * ring_channels;
+inline int16_t ring_sample(const MusicRing& ring, uint64_t index, int channel) {
+  return ring.samples[(index & (ring.capacity - 1)) * ring_channels + channel].load(std::memory_order_relaxed);
 }
 inline uint32_t ring_loop_offset(const MusicRing& ring, uint64_t index) {
-  return ring.loop_offsets[index & (ring.capacity - 1)];
+  return ring.loop_offsets[index & (ring.capacity - 1)].load(std::memory_order_relaxed);
 }
 
 // Whether frame `index` is written and still held.

@@ -177,10 +177,9 @@ void render_stream(Stream& s, int16_t* out, int frames, int64_t heard_at_ns, boo
       s.ended = true;
       break;
     }
-    const int16_t* src = ring_frame(s.ring, read);
     int16_t* dst = out + static_cast<size_t>(copied) * output_channels;
-    dst[0] = saturate(int32_t(dst[0]) + src[0]);
-    dst[1] = saturate(int32_t(dst[1]) + src[1]);
+    dst[0] = saturate(int32_t(dst[0]) + ring_sample(s.ring, read, 0));
+    dst[1] = saturate(int32_t(dst[1]) + ring_sample(s.ring, read, 1));
   }
   s.read_index = read;
   s.ring.consumed.store(read, std::memory_order_release);
@@ -233,8 +232,7 @@ void heard_window(const Stream& s, const Hearing& h, float* mono) {
       mono[i] = 0.0f;
       continue;
     }
-    const int16_t* frame = ring_frame(s.ring, at);
-    mono[i] = static_cast<float>(int32_t(frame[0]) + frame[1]) * scale;
+    mono[i] = static_cast<float>(int32_t(ring_sample(s.ring, at, 0)) + ring_sample(s.ring, at, 1)) * scale;
   }
 }
 

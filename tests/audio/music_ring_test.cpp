@@ -31,8 +31,8 @@ TEST(MusicRing, WritesUpToTheHistoryAndKeepsWhatWasPlayed) {
   EXPECT_EQ(ring.written.load(), 160u);
   for (uint64_t i : {74u, 90u, 127u, 128u, 159u}) {
     ASSERT_TRUE(ring_holds(ring, i)) << i;
-    EXPECT_EQ(ring_frame(ring, i)[0], int16_t(i)) << i;
-    EXPECT_EQ(ring_frame(ring, i)[1], int16_t(-int(i))) << i;
+    EXPECT_EQ(ring_sample(ring, i, 0), int16_t(i)) << i;
+    EXPECT_EQ(ring_sample(ring, i, 1), int16_t(-int(i))) << i;
     EXPECT_EQ(ring_loop_offset(ring, i), i < 100 ? i : i - 100) << i;
   }
   EXPECT_FALSE(ring_holds(ring, 31)) << "overwritten";
