@@ -3,6 +3,7 @@
 // does with broken input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -78,6 +79,116 @@ TEST(AcmDecoder, LengthAndSamplesEqualTheLinuxDecode) {
     for (int lag : {-2, -1, 1, 2})
       EXPECT_GT(aligned, snr_db(linux_decode, acm.samples, track.channels, lag) + 3.0) << track.name << " lag " << lag;
   }
+}
+
+TEST(AcmDecoder, AnyChunkSizeGivesTheSameSamples) {
+  const std::string path = reference_path("stereo44.mp3");
+  const Decoded whole = decode_file(path, 1 << 20);
+  ASSERT_EQ(whole.samples.size(), 2u * 3 * 44100);
+  for (long chunk : {1L, 7L, 576L, 1152L, 1153L, 4096L}) {
+    EXPECT_EQ(decode_file(path, chunk).samples, whole.samples) << "chunks of " << chunk;
+  }
+}
+
+TEST(AcmDecoder, LoopIsGaplessAcrossThreeWraps) {
+  for (const char* name : {"tone", "mono22"}) {
+    const std::vector<int16_t> linux_decode = read_reference_file<int16_t>(std::string(name) + ".raw");
+    Mp3Format format;
+    Mp3Decoder* d = mp3_decoder_open_file(reference_path(std::string(name) + ".mp3").c_str(), 0, 0, &format);
+    ASSERT_NE(d, nullptr) << name;
+    // Read in chunks that do not divide the length, rewinding where a read
+    // comes back empty, as the music layer does at the end of the track.
+    std::vector<int16_t> joined;
+    std::vector<int16_t> chunk(1000 * format.channels);
+    int wraps = 0;
+    while (wraps < 3 || joined.size() < 4 * linux_decode.size()) {
+      const long n = mp3_decoder_read(d, chunk.data(), 1000);
+      ASSERT_GE(n, 0) << name;
+      if (n == 0) {
+        ASSERT_TRUE(mp3_decoder_rewind(d)) << name;
+        ++wraps;
+        continue;
+      }
+      joined.insert(joined.end(), chunk.begin(), chunk.begin() + n * format.channels);
+    }
+    mp3_decoder_close(d);
+    EXPECT_EQ(wraps, 3) << name;
+    ASSERT_EQ(joined.size(), 4 * linux_decode.size()) << name;
+    // Every pass is the first pass again, sample for sample, so the joins
+    // hold neither a gap nor a repeat; and each is the Linux decode.
+    const std::vector<int16_t> first(joined.begin(), joined.begin() + linux_decode.size());
+    EXPECT_GT(snr_db(linux_decode, first, format.channels, 0), 40.0) << name;
+    for (int pass = 1; pass < 4; ++pass) {
+      EXPECT_TRUE(std::equal(first.begin(), first.end(), joined.begin() + pass * linux_decode.size()))
+          << name << " pass " << pass;
+    }
+  }
+}
+
+TEST(AcmDecoder, MemoryAndFileRangeDecodeLikeTheFile) {
+  const std::vector<uint8_t> mp3 = read_reference_file<uint8_t>("mono22.mp3");
+  const Decoded from_file = decode_file(reference_path("mono22.mp3"));
+  ASSERT_FALSE(from_file.samples.empty());
+
+  Decoded from_memory;
+  Mp3Decoder* d = mp3_decoder_open_memory(mp3.data(), mp3.size(), &from_memory.format);
+  ASSERT_NE(d, nullptr);
+  read_to_end(d, from_memory.format.channels, 4096, &from_memory);
+  mp3_decoder_close(d);
+  EXPECT_EQ(from_memory.samples, from_file.samples);
+
+  // The file inside a bigger one: junk before and after it.
+  const std::string packed = reference_path("packed.bin");
+  std::FILE* f = std::fopen(packed.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  const std::vector<uint8_t> junk(3000, 0xFF);
+  std::fwrite(junk.data(), 1, junk.size(), f);
+  std::fwrite(mp3.data(), 1, mp3.size(), f);
+  std::fwrite(junk.data(), 1, junk.size(), f);
+  std::fclose(f);
+  Decoded from_range;
+  d = mp3_decoder_open_file(packed.c_str(), junk.size(), mp3.size(), &from_range.format);
+  ASSERT_NE(d, nullptr);
+  read_to_end(d, from_range.format.channels, 4096, &from_range);
+  mp3_decoder_close(d);
+  EXPECT_EQ(from_range.format.frames, from_file.format.frames);
+  EXPECT_EQ(from_range.samples, from_file.samples);
+  std::remove(packed.c_str());
+}
+
+TEST(AcmDecoder, BrokenInputOpensNothingOrDecodesWhatIsThere) {
+  const std::vector<uint8_t> mp3 = read_reference_file<uint8_t>("stereo44.mp3");
+  const std::vector<uint8_t> junk(20000, 0x5A);
+  struct Case {
+    const char* what;
+    const uint8_t* data;
+    size_t size;
+    bool opens;
+  };
+  const Case cases[] = {
+      {"nothing", nullptr, 0, false},
+      {"junk", junk.data(), junk.size(), false},
+      {"a header alone", mp3.data(), 4, false},
+      {"the tag frame alone", mp3.data(), 417, false},
+      {"a third of the file", mp3.data(), mp3.size() / 3, true},
+  };
+  for (const Case& c : cases) {
+    Decoded out;
+    Mp3Decoder* d = mp3_decoder_open_memory(c.data, c.size, &out.format);
+    EXPECT_EQ(d != nullptr, c.opens) << c.what;
+    if (d == nullptr) continue;
+    read_to_end(d, out.format.channels, 4096, &out);
+    mp3_decoder_close(d);
+    // The tag still promises the whole length; what is missing is silence.
+    EXPECT_EQ(static_cast<int64_t>(out.samples.size()) / 2, out.format.frames) << c.what;
+    EXPECT_FALSE(out.broken) << c.what;
+  }
+  Mp3Format format;
+  EXPECT_EQ(mp3_decoder_open_file(reference_path("missing.mp3").c_str(), 0, 0, &format), nullptr);
+  EXPECT_EQ(mp3_decoder_open_file(reference_path("stereo44.mp3").c_str(), mp3.size(), 0, &format), nullptr)
+      << "offset at the end";
+  mp3_decoder_close(nullptr);
+  EXPECT_FALSE(mp3_decoder_rewind(nullptr));
 }
 
 }  // namespace
