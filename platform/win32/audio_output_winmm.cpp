@@ -2,8 +2,8 @@
 // refilled by a thread as the device hands them back (CALLBACK_EVENT). Each
 // buffer is stamped from the device's own position (waveOutGetPosition in
 // samples), so what the music layer calls audible is what the device plays.
-// When no device opens, the silent pacer takes the frames in real time on
-// the performance counter.
+// When no device opens, the silent output (platform/silent/) takes the
+// frames in real time, as on Linux.
 #include <windows.h>
 // windows.h first: mmsystem.h relies on its types.
 #include <mmsystem.h>
@@ -12,13 +12,13 @@
 #include <thread>
 
 #include "platform/audio_output.h"
-#include "platform/common/silent_pacer.h"
+#include "platform/silent/silent_output.h"
 
 namespace platform {
 
 namespace {
 
-constexpr int default_rate = 44100;
+constexpr int max_rate = 384000;
 constexpr int buffer_count = 4;
 constexpr int buffer_frames = 1024;
 constexpr int frame_bytes = audio_output_channels * static_cast<int>(sizeof(int16_t));
@@ -39,7 +39,6 @@ struct WaveOutput {
 };
 
 WaveOutput wave;
-SilentPacer silent;
 bool running = false;
 AudioOutputInfo open_info;
 
@@ -141,13 +140,12 @@ bool audio_output_open(int device, int rate, AudioFill fill, AudioOutputInfo* in
     if (info != nullptr) *info = open_info;
     return true;
   }
-  if (fill == nullptr) return false;
-  if (rate < 8000 || rate > 192000) rate = default_rate;
+  if (fill == nullptr || rate <= 0 || rate > max_rate) return false;
   open_info = AudioOutputInfo{};
   open_info.rate = rate;
   if (device != 0 && open_device(rate, fill)) {
     open_info.audible = true;
-  } else if (!silent.start(rate, fill, audio_clock_ns)) {
+  } else if (!silent_output_start(rate, fill)) {
     return false;
   }
   running = true;
@@ -160,7 +158,7 @@ void audio_output_close() {
   if (open_info.audible) {
     close_device();
   } else {
-    silent.stop();
+    silent_output_stop();
   }
   running = false;
 }
