@@ -230,13 +230,8 @@ long mp3_decoder_read(Mp3Decoder* decoder, int16_t* out, long max_frames) {
       const Converted c = convert_more(d);
       if (c == Converted::some) continue;
       if (c == Converted::failed) return written > 0 ? written : -1;
-      // The codec has nothing more. A tagged length that outlasts what it
-      // gave is made up with silence, as the tag says the audio lasts.
-      if (d->length < 0 || d->skip > 0) break;
-      const long silent = static_cast<long>(std::min<int64_t>(max_frames - written, d->length - d->handed));
-      std::memset(out + written * d->channels, 0, static_cast<size_t>(silent) * frame_bytes);
-      written += silent;
-      d->handed += silent;
+      // The codec has nothing more: a file cut short ends early, with what
+      // its whole frames hold, as libmpg123 gives it.
       break;
     }
     const int64_t available = static_cast<int64_t>((d->decoded_bytes - d->decoded_read) / frame_bytes);

@@ -57,7 +57,11 @@ bool read_gapless_tag(const uint8_t* frame, const Mp3FrameHeader& h, Mp3Layout* 
   if (std::memcmp(frame + at, "Xing", 4) != 0 && std::memcmp(frame + at, "Info", 4) != 0) return false;
   const uint32_t flags = read_be32(frame + at + 4);
   at += 8;
-  if (flags & 1) at += 4;    // frame count
+  if (flags & 1) {
+    if (at + 4 > end) return true;
+    layout->tagged_frames = read_be32(frame + at);
+    at += 4;
+  }
   if (flags & 2) at += 4;    // byte count
   if (flags & 4) at += 100;  // seek table
   if (flags & 8) at += 4;    // quality
@@ -131,7 +135,9 @@ bool scan_mp3(const uint8_t* data, size_t size, Mp3Layout* out) {
 }
 
 int64_t mp3_gapless_frames(const Mp3Layout& layout) {
-  const int64_t whole = static_cast<int64_t>(layout.frame_offsets.size()) * layout.first.samples_per_frame;
+  const int64_t frames =
+      layout.tagged_frames >= 0 ? layout.tagged_frames : static_cast<int64_t>(layout.frame_offsets.size());
+  const int64_t whole = frames * layout.first.samples_per_frame;
   if (!layout.has_gapless_tag) return whole;
   const int64_t trimmed = whole - layout.encoder_delay - layout.encoder_padding;
   return trimmed > 0 ? trimmed : 0;

@@ -29,6 +29,7 @@ struct Mp3Layout {
   Mp3FrameHeader first;               // header of the first audio frame
   std::vector<size_t> frame_offsets;  // every audio frame, in order
   std::vector<int> frame_bytes;       // their sizes
+  int64_t tagged_frames = -1;         // MPEG frames the Xing tag counts, -1 without
   bool has_gapless_tag = false;       // a LAME/Xing tag gave the trim below
   int encoder_delay = 0;              // samples the encoder put in front
   int encoder_padding = 0;            // samples it appended at the end
@@ -43,5 +44,6 @@ bool scan_mp3(const uint8_t* data, size_t size, Mp3Layout* out);
 
 // The audio length in frames (sample frames, not MPEG frames) once the
 // encoder's delay and padding are removed, or the untrimmed length without
-// a tag.
+// a tag. The tag's frame count decides where there is one, as for
+// libmpg123: a file cut short still reports the length it was made with.
 int64_t mp3_gapless_frames(const Mp3Layout& layout);

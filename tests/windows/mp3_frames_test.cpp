@@ -84,6 +84,7 @@ TEST(Mp3Layout, LameFileGivesItsTrimAndTheSameFramesWhateverSurroundsThem) {
     EXPECT_EQ(layout.frame_offsets.size(), v.frames) << v.what;
     EXPECT_EQ(layout.frame_offsets[0], plain.frame_offsets[0] + v.front.size()) << v.what;
     EXPECT_EQ(layout.encoder_delay, plain.encoder_delay) << v.what;
+    EXPECT_EQ(mp3_gapless_frames(layout), 3 * 44100) << v.what << ": the tag's length, whatever is left";
   }
 }
 

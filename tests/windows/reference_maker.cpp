@@ -122,5 +122,17 @@ int main(int argc, char** argv) {
       if (!write_bytes(dir + "/tone.spectrum", spectra.data(), spectra.size() * sizeof(float))) return 1;
     }
   }
+  // The cut file: whatever its tag promises, what libmpg123 makes of it.
+  std::FILE* whole = std::fopen((dir + "/stereo44.mp3").c_str(), "rb");
+  if (whole == nullptr) return 1;
+  std::vector<unsigned char> cut(cut_bytes);
+  const bool read = std::fread(cut.data(), 1, cut.size(), whole) == cut.size();
+  std::fclose(whole);
+  if (!read || !write_file(dir + "/cut.mp3", cut)) return 1;
+  std::vector<int16_t> decoded;
+  int rate = 0, channels = 0;
+  decode(dir + "/cut.mp3", &decoded, &rate, &channels);
+  if (decoded.empty() || !write_bytes(dir + "/cut.raw", decoded.data(), decoded.size() * sizeof(int16_t))) return 1;
+  std::printf("cut: %zu frames\n", decoded.size() / 2);
   return 0;
 }

@@ -23,6 +23,10 @@ constexpr ReferenceTrack reference_tracks[] = {
     {"orvu", 44100, 2, 0.0},      // the demo's music, copied from data/
 };
 
+// A file cut short: the first `cut_bytes` bytes of stereo44.mp3, as cut.mp3
+// with libmpg123's decode in cut.raw.
+constexpr size_t cut_bytes = 20000;
+
 // The test tone: 55 Hz at -12 dBFS (a bass hit for the spectrum) with 1 kHz
 // at -20 dBFS on top.
 constexpr double tone_bass_hz = 55.0;
