@@ -1,11 +1,12 @@
-// The music interface: streams decoded from the file as they play, SDL2
-// audio, kissfft.
+// The music interface: streams decoded from the file as they play, through
+// the platform audio output; kissfft for the spectrum.
 #include "audio/bass.h"
 
 #include "audio/mp3_decoder.h"
 #include "audio/output.h"
 #include "audio/band_levels.h"
 #include "audio/stream.h"
+#include "platform/audio_output.h"
 
 namespace {
 
@@ -23,8 +24,8 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
   Mp3Decoder* decoder = nullptr;
   if (mem) {
     if (length == 0) return 0;  // a memory block has no length of its own
-    decoder = mp3_decoder_open_memory(static_cast<const unsigned char*>(file) + offset, static_cast<size_t>(length),
-                                      &format);
+    decoder =
+        mp3_decoder_open_memory(static_cast<const unsigned char*>(file) + offset, static_cast<size_t>(length), &format);
   } else {
     decoder = mp3_decoder_open_file(static_cast<const char*>(file), offset, length, &format);
   }
@@ -52,7 +53,7 @@ BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) {
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   Stream* s = stream_for_handle(handle);
   if (!s || !buffer || length != BASS_DATA_FFT2048) return request_failed;
-  const Hearing h = hear_stream(*s, monotonic_ns(), output_latency_frames());
+  const Hearing h = hear_stream(*s, platform::audio_clock_ns());
   float mono[spectrum_input_samples];
   heard_window(*s, h, mono);
   compute_spectrum(mono, static_cast<float*>(buffer));
@@ -62,7 +63,7 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
 QWORD BASS_ChannelGetPosition(DWORD handle) {
   Stream* s = stream_for_handle(handle);
   if (!s) return 0;
-  const Hearing h = hear_stream(*s, monotonic_ns(), output_latency_frames());
+  const Hearing h = hear_stream(*s, platform::audio_clock_ns());
   return h.stream_frame * static_cast<QWORD>(s->file_channels()) * sizeof(int16_t);
 }
 

@@ -4,7 +4,8 @@
 //
 // Backends chosen at link time:
 //   audio/         MP3 decoding (libmpg123), rate conversion (libsamplerate),
-//                  SDL2 audio output, kissfft spectrum
+//                  kissfft spectrum, the platform audio output
+//                  (platform/audio_output.h)
 //   audio/scripted a stand-in that plays nothing and reports a position and
 //                  spectrum scripted frame by frame (tests, offline renders)
 #pragma once

@@ -21,11 +21,11 @@ constexpr uint64_t max_input_bytes = uint64_t(1) << 28;
 
 struct Mp3Decoder {
   mpg123_handle* handle = nullptr;
-  int fd = -1;                              // the file, when reading one
-  const unsigned char* memory = nullptr;    // the block, when reading memory
-  uint64_t base = 0;                        // where the range starts in the file
-  uint64_t size = 0;                        // bytes in the range
-  uint64_t offset = 0;                      // read position within the range
+  int fd = -1;                            // the file, when reading one
+  const unsigned char* memory = nullptr;  // the block, when reading memory
+  uint64_t base = 0;                      // where the range starts in the file
+  uint64_t size = 0;                      // bytes in the range
+  uint64_t offset = 0;                    // read position within the range
   long rate = 0;
   int channels = 0;
   bool broken = false;  // a read failed; reads return -1 until a rewind

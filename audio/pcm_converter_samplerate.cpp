@@ -23,7 +23,7 @@ namespace {
 
 // Frames libsamplerate may hold back before the input's end: far more than
 // its filters need, so one call always takes all its input.
-constexpr long held_back_frames = 8192;
+constexpr long held_back_frames = 1024;
 
 // Writes n frames of in_channels samples to out as stereo.
 void to_stereo(const int16_t* in, long n, int in_channels, int16_t* out) {

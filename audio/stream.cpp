@@ -12,12 +12,16 @@ namespace {
 // 65536 frames (1.5 s at 44.1 kHz, 512 kB with the loop offsets) whatever
 // the track's length: 1.1 s decoded ahead of the device, and 0.37 s of
 // played audio behind it, several times what the spectrum window (half of
-// 1024 frames) and the output's latency reach back.
+// 1024 frames) and the output's buffering reach back.
 constexpr uint64_t ring_capacity_frames = 65536;
 constexpr uint64_t ring_history_frames = 16384;
 // How often the decoder thread looks for room in the ring: the device
 // takes about 450 frames in that time.
 constexpr auto feeder_period = std::chrono::milliseconds(10);
+// How long an output nobody hears waits for the decoder thread at most per
+// fill, and how often it looks.
+constexpr auto longest_wait = std::chrono::seconds(2);
+constexpr auto wait_step = std::chrono::microseconds(200);
 // A position far beyond any track, for positions that never wrap.
 constexpr uint64_t unbounded_frames = uint64_t(1) << 62;
 
@@ -99,7 +103,38 @@ void feed_stream(Stream& s) {
     s.ready_generation.store(generation, std::memory_order_release);
   }
   feed_fill(s.feed, s.ring, std::numeric_limits<uint64_t>::max());
+  s.feed_stalled.store(s.feed.stalled, std::memory_order_release);
 }
+
+namespace {
+
+// Waits until the decoder thread has written beyond `read`, has nothing
+// more to give, or has taken too long. Returns the frames written.
+uint64_t wait_for_frames(Stream& s, uint64_t read) {
+  const auto give_up = std::chrono::steady_clock::now() + longest_wait;
+  uint64_t written = s.ring.written.load(std::memory_order_acquire);
+  while (written <= read && !s.feed_stalled.load(std::memory_order_acquire) &&
+         std::chrono::steady_clock::now() < give_up) {
+    s.feeder_wake.notify_all();
+    std::this_thread::sleep_for(wait_step);
+    written = s.ring.written.load(std::memory_order_acquire);
+  }
+  return written;
+}
+
+// Waits until the decoder thread has prepared start `generation`, or has
+// taken too long. Returns whether it is ready.
+bool wait_for_start(Stream& s, uint32_t generation) {
+  const auto give_up = std::chrono::steady_clock::now() + longest_wait;
+  while (s.ready_generation.load(std::memory_order_acquire) != generation) {
+    if (std::chrono::steady_clock::now() >= give_up) return false;
+    s.feeder_wake.notify_all();
+    std::this_thread::sleep_for(wait_step);
+  }
+  return true;
+}
+
+}  // namespace
 
 void start_stream(Stream& s, bool loop, bool restart) {
   s.looping.store(loop, std::memory_order_release);
@@ -112,45 +147,37 @@ void start_stream(Stream& s, bool loop, bool restart) {
   }
 }
 
-void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns, int64_t shift) {
+void render_stream(Stream& s, int16_t* out, int frames, int64_t heard_at_ns, bool wait_for_decoder) {
   const uint32_t generation = s.play_generation.load(std::memory_order_acquire);
   if (generation == 0) return;
   if (generation != s.seen_generation) {
     if (s.ready_generation.load(std::memory_order_acquire) != generation) {
-      // A restart: stay silent, and let the decoder thread rewrite the
-      // ring from here.
+      // A restart: hold still, and let the decoder thread rewrite the ring
+      // from here; an output that nobody hears waits for it, others stay
+      // silent meanwhile.
       s.paused_generation.store(generation, std::memory_order_release);
-      return;
+      if (!wait_for_decoder || !wait_for_start(s, generation)) return;
     }
-    // A fresh start begins at the file's start, whatever the clock says.
+    // A fresh start begins at the file's start.
     s.seen_generation = generation;
     s.read_index = s.play_start.load(std::memory_order_acquire);
     s.ended = false;
     s.end_index.store(std::numeric_limits<uint64_t>::max(), std::memory_order_release);
-    shift = 0;
   }
   if (s.ended) return;
   const uint64_t start = s.play_start.load(std::memory_order_relaxed);
   const bool loop = s.looping.load(std::memory_order_acquire);
-  const uint64_t written = s.ring.written.load(std::memory_order_acquire);
+  uint64_t written = s.ring.written.load(std::memory_order_acquire);
   uint64_t read = s.read_index;
-
-  // Clock corrections: skip frames, or play a few again from the history.
-  if (shift > 0) {
-    const uint64_t target = read + std::min<uint64_t>(static_cast<uint64_t>(shift), written - read);
-    while (read < target && !(!loop && starts_loop(s, read, start))) ++read;
-  } else if (shift < 0) {
-    const uint64_t lowest = std::max(start, read - std::min(read, s.ring.history / 2));
-    read -= std::min<uint64_t>(static_cast<uint64_t>(-shift), read - lowest);
-  }
 
   PlaybackSnapshot snap;
   snap.generation = generation;
   snap.looping = loop;
   snap.start_total = read - start;
-  snap.time_ns = now_ns;
+  snap.time_ns = heard_at_ns;
   int copied = 0;
-  for (; copied < frames && read < written; ++copied, ++read) {
+  for (; copied < frames; ++copied, ++read) {
+    if (read == written && (!wait_for_decoder || (written = wait_for_frames(s, read)) == read)) break;
     if (!loop && starts_loop(s, read, start)) {
       s.ended = true;
       break;
@@ -171,7 +198,7 @@ void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns, int64_t 
   }
 }
 
-Hearing hear_stream(Stream& s, int64_t now_ns, uint32_t latency_frames) {
+Hearing hear_stream(Stream& s, int64_t now_ns) {
   Hearing h;
   const uint32_t generation = s.play_generation.load(std::memory_order_acquire);
   const PlaybackSnapshot snap = s.snapshot.read();
@@ -182,7 +209,7 @@ Hearing hear_stream(Stream& s, int64_t now_ns, uint32_t latency_frames) {
     s.floor_generation = generation;
     s.floor_total = 0;
   }
-  const AudiblePoint p = audible_point(snap, now_ns, s.output_rate, latency_frames, unbounded_frames, s.floor_total);
+  const AudiblePoint p = audible_point(snap, now_ns, s.output_rate, unbounded_frames, s.floor_total);
   s.floor_total = p.total;
   const uint64_t start = s.play_start.load(std::memory_order_acquire);
   const uint64_t end = s.end_index.load(std::memory_order_acquire);

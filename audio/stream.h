@@ -35,9 +35,10 @@ struct Stream {
   std::atomic<uint32_t> paused_generation{0};
   std::atomic<uint64_t> play_start{0};
   std::atomic<bool> looping{false};
-  std::atomic<bool> finished{false};       // a non-looping stream ran out
-  std::atomic<uint64_t> frames_handed{0};  // output frames given to the device since the start
+  std::atomic<bool> finished{false};            // a non-looping stream ran out
+  std::atomic<uint64_t> frames_handed{0};       // output frames given to the device since the start
   std::atomic<uint64_t> end_index{UINT64_MAX};  // ring frame where a non-looping stream stopped
+  std::atomic<bool> feed_stalled{false};        // the file gives nothing more
 
   SnapshotCell snapshot;
 
@@ -81,11 +82,13 @@ void feed_stream(Stream& s);
 void start_stream(Stream& s, bool loop, bool restart);
 
 // Device thread: adds the stream's next frames into out (16-bit stereo,
-// saturating) and records when they were handed over. A playing stream is
-// first moved on by `shift` frames (back, if negative), which keeps it on a
-// clock the device does not follow exactly. Frames the decoder has not yet
-// written are left silent.
-void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns, int64_t shift);
+// saturating) and records that the first of them is heard at heard_at_ns
+// on the audio clock. Frames the decoder has not yet written are left
+// silent, unless `wait_for_decoder`: an output that nobody hears (the silent
+// output, the capture clock, which may take seconds of frames at once)
+// waits for the decoder thread instead, so what it takes is the music
+// without gaps.
+void render_stream(Stream& s, int16_t* out, int frames, int64_t heard_at_ns, bool wait_for_decoder = false);
 
 // Main thread: what is being heard at now_ns.
 struct Hearing {
@@ -94,7 +97,7 @@ struct Hearing {
   uint64_t index = 0;         // the ring frame being heard
   uint64_t stream_frame = 0;  // position in the file, in its own frames
 };
-Hearing hear_stream(Stream& s, int64_t now_ns, uint32_t latency_frames);
+Hearing hear_stream(Stream& s, int64_t now_ns);
 
 // Main thread: mixes to mono the 1024 output frames centred on what is
 // being heard; silence outside the audio that is heard.

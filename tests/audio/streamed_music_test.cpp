@@ -55,10 +55,10 @@ std::vector<int16_t> whole_for_output(const DecodedPcm& pcm) {
 struct PlayResult {
   size_t mismatches = 0;
   size_t first_mismatch = 0;
-  int wraps = 0;          // times the heard position went back to the start
-  int backwards = 0;      // times it went back anywhere else
-  int beyond_end = 0;     // positions at or past the file's length
-  int off_position = 0;   // positions not where the output frames say
+  int wraps = 0;         // times the heard position went back to the start
+  int backwards = 0;     // times it went back anywhere else
+  int beyond_end = 0;    // positions at or past the file's length
+  int off_position = 0;  // positions not where the output frames say
 };
 
 // Plays `loops` lengths of `expected` (one loop in the output format) from
@@ -74,13 +74,13 @@ PlayResult play_and_compare(Stream& s, const std::vector<int16_t>& expected, uin
   for (int64_t now = 0; played < total; now += device_buffer_ns) {
     feed_stream(s);
     std::fill(out.begin(), out.end(), 0);
-    render_stream(s, out.data(), device_frames, now, 0);
+    render_stream(s, out.data(), device_frames, now);
     for (size_t i = 0; i < out.size(); ++i) {
       const size_t at = (played * 2 + i) % expected.size();
       if (out[i] != expected[at] && r.mismatches++ == 0) r.first_mismatch = played + i / 2;
     }
-    // Half a buffer later, with no output latency: the middle of this one.
-    const Hearing h = hear_stream(s, now + device_buffer_ns / 2, 0);
+    // Half a buffer after its first frame is heard: the middle of this one.
+    const Hearing h = hear_stream(s, now + device_buffer_ns / 2);
     const uint64_t heard = (played + device_frames / 2 - 1) % length;  // whole frames, rounded down
     const double mapped = static_cast<double>(heard) * file_frames / length;
     if (std::abs(static_cast<double>(h.stream_frame) - mapped) > 2.0 + static_cast<double>(file_frames) / length)
@@ -105,6 +105,7 @@ std::vector<Track> tracks() {
   t.push_back({"mono 44.1 kHz", encode_mp3(make_test_signal(30011, 44100, 1), 44100, 1)});
   t.push_back({"22.05 kHz mono", encode_mp3(make_test_signal(22050 + 17, 22050, 1), 22050, 1)});
   t.push_back({"48 kHz stereo", encode_mp3(make_test_signal(48000 + 3, 48000, 2), 48000, 2)});
+  t.push_back({"8 kHz mono", encode_mp3(make_test_signal(8000 + 5, 8000, 1), 8000, 1)});
   return t;
 }
 
@@ -121,8 +122,8 @@ TEST(StreamedMusic, IdenticalToTheWholeFileDecodeAcrossThreeWraps) {
     Stream* s = make_stream(mp3_decoder_open_memory(t.mp3.data(), t.mp3.size(), &format), format, output_rate);
     ASSERT_NE(s, nullptr);
     const PlayResult r = play_and_compare(*s, expected, pcm.frames(), 3.5);
-    EXPECT_EQ(r.mismatches, 0u) << "first at output frame " << r.first_mismatch << " of a "
-                                << expected.size() / 2 << "-frame loop";
+    EXPECT_EQ(r.mismatches, 0u) << "first at output frame " << r.first_mismatch << " of a " << expected.size() / 2
+                                << "-frame loop";
     EXPECT_EQ(r.wraps, 3);
     EXPECT_EQ(r.backwards, 0);
     EXPECT_EQ(r.beyond_end, 0);
