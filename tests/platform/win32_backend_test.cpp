@@ -77,8 +77,8 @@ class Win32BackendTest : public ::testing::Test {
   }
 
   void open(uint32_t style = WS_POPUP, int width = 320, int height = 240, uint32_t ex_style = WS_EX_APPWINDOW) {
-    window = create_window_ex(ex_style, test_class, test_title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                              width, height, nullptr, nullptr, get_module_handle(), nullptr);
+    window = create_window_ex(ex_style, test_class, test_title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, width,
+                              height, nullptr, nullptr, get_module_handle(), nullptr);
     ASSERT_NE(window, nullptr);
   }
 
@@ -124,7 +124,7 @@ TEST_F(Win32BackendTest, PostedMessagesComeBackFieldForFieldAndDispatchToTheShel
   const Row rows[] = {
       {0, 0},
       {27, 1},
-      {~uintptr_t{0}, -1},                                        // every bit of both 64-bit fields
+      {~uintptr_t{0}, -1},                                             // every bit of both 64-bit fields
       {uintptr_t{0x123456789ABCDEF0}, intptr_t{-0x0FEDCBA987654321}},  // high halves matter
   };
   for (const Row& row : rows) {
