@@ -7,11 +7,12 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
   libsdl2-dev libgl1-mesa-dri libglu1-mesa-dev libosmesa6-dev libegl-dev
-  libmpg123-dev libturbojpeg0-dev libkissfft-dev libmp3lame-dev lame
+  libmpg123-dev libsamplerate0-dev libturbojpeg0-dev libkissfft-dev libmp3lame-dev lame libasound2-dev
   libfreetype-dev fonts-dejavu-core libstb-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xfonts-base x11-utils x11-apps xdotool imagemagick
   clang libclang-rt-14-dev valgrind
+  # The Windows build and its tests under wine (GoogleTest from its sources).
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine googletest zip unzip
 )
 
