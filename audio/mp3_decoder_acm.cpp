@@ -1,10 +1,10 @@
 // Incremental gapless MP3 decoding through the Audio Compression Manager's
 // MPEG Layer-3 codec, which every Windows has. The codec is handed whole
 // frames found by audio/mp3_frames and knows nothing of the LAME tag, so
-// the trim is applied here: the decoder's output starts `decoder_delay`
-// samples late and the encoder put `encoder_delay` samples in front, both
-// are dropped, and the output stops after the tagged length, giving sample
-// for sample what libmpg123's gapless decoding gives.
+// the trim is applied here: the decoder's output starts `synthesis_delay`
+// (plus `codec_extra_delay`) samples late and the encoder put its delay in
+// front; both are dropped, and the output stops after the tagged length,
+// giving what libmpg123's gapless decoding gives, within rounding.
 #include <windows.h>
 // windows.h first: the multimedia headers rely on its types.
 #include <mmreg.h>
