@@ -33,8 +33,9 @@ if [ ! -d "$prefix" ]; then
   WINEPREFIX="$prefix" wineserver -w
 fi
 
-# Tests in one prefix take it one at a time (a resource lock). The GoogleTest
-# programs make real windows, so they run on a virtual screen too, while the
-# whole-program runs start screens of their own.
+# Tests in one prefix take it one at a time (a resource lock), so two run at
+# once only from different prefixes. The GoogleTest programs make real
+# windows, so they run on a virtual screen too, while the whole-program runs
+# start screens of their own.
 xvfb-run -a -s "-screen 0 1024x768x24" \
-  ctest --test-dir build-win --output-on-failure
+  ctest --test-dir build-win --output-on-failure -j2

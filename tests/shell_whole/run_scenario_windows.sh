@@ -98,11 +98,11 @@ expect_box() {
     fail "box \"$2\" differs from the expected one in $(cat "$work/ae") pixels"
 }
 
-# Counts the pixels of screenshot $1 brighter than 8 in some channel, in the
-# region WxH+X+Y given as $2.
+# Counts the pixels of screenshot $1 in the region WxH+X+Y given as $2 whose
+# brightest channel is above $3 percent (default: above 8 of 255).
 lit_pixels() {
   convert "$1" -crop "$2" +repage -channel RGB -separate -evaluate-sequence Max \
-    -threshold 3.2% -format '%[fx:round(mean*w*h)]' info:
+    -threshold "${3:-3.2}%" -format '%[fx:round(mean*w*h)]' info:
 }
 
 # Screenshots every 0.5 s until one shows anything, while the music is still
@@ -120,8 +120,8 @@ expect_intro_in_band() {
   above=$(lit_pixels "$shot" 1024x${band_top_row}+0+0)
   below=$(lit_pixels "$shot" 1024x$(( 767 - band_bottom_row ))+0+$(( band_bottom_row + 1 )))
   band=$(lit_pixels "$shot" 1024x$(( band_bottom_row - band_top_row + 1 ))+0+${band_top_row})
-  top_row=$(lit_pixels "$shot" 512x1+256+${band_top_row})
-  bottom_row=$(lit_pixels "$shot" 512x1+256+${band_bottom_row})
+  top_row=$(lit_pixels "$shot" 512x1+256+${band_top_row} 0)
+  bottom_row=$(lit_pixels "$shot" 512x1+256+${band_bottom_row} 0)
   echo "intro: $band lit pixels in the band, $above above, $below below"
   [ "$above" -eq 0 ] && [ "$below" -eq 0 ] || fail "lit pixels outside the band: $above above, $below below"
   [ "$band" -gt $(( 1024 * 550 / 4 )) ] || fail "only $band lit pixels in the band"
