@@ -18,23 +18,24 @@ host=build-win/host
 cmake -S . -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARNIC_BENCH=OFF "${launcher[@]}" >/dev/null
 cmake --build "$host" --target make_broken_data shell_send_close -j2
 
-export WINEPREFIX="$PWD/build-win/wine"
-export WINEDEBUG=-all
+# The shell's tests share this prefix; each test names its prefix itself.
+prefix="$PWD/build-win/wine"
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
-  -DZARNIC_WINEPREFIX="$WINEPREFIX" \
+  -DZARNIC_WINEPREFIX="$prefix" \
   -DZARNIC_HOST_SEND_CLOSE="$PWD/$host/tests/shell_whole/shell_send_close" \
   -DZARNIC_HOST_MAKE_BROKEN_DATA="$PWD/$host/tests/reliability/make_broken_data"
 cmake --build build-win -j2
 
-if [ ! -d "$WINEPREFIX" ]; then
-  echo "Creating the wine prefix $WINEPREFIX (once, about 10 s)"
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
+if [ ! -d "$prefix" ]; then
+  echo "Creating the wine prefix $prefix (once, about 10 s)"
+  WINEPREFIX="$prefix" WINEDEBUG=-all wineboot -i >/dev/null 2>&1
+  WINEPREFIX="$prefix" wineserver -w
 fi
 
-# The tests share the prefix and take it one at a time (a resource lock);
-# the GoogleTest programs make real windows, so they run on a virtual screen
-# too, while the whole-program runs start screens of their own.
+# Tests in one prefix take it one at a time (a resource lock), so two run at
+# once only from different prefixes. The GoogleTest programs make real
+# windows, so they run on a virtual screen too, while the whole-program runs
+# start screens of their own.
 xvfb-run -a -s "-screen 0 1024x768x24" \
-  ctest --test-dir build-win --output-on-failure
+  ctest --test-dir build-win --output-on-failure -j2

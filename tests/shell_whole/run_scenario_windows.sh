@@ -56,40 +56,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-  echo "FAIL ($scenario): $*"
-  echo "display $DISPLAY; demo ${demo_pid:-not} running; named windows:"
-  xwininfo -root -tree | grep -v 'has no name' | grep '"' | head -20
-  exit 1
-}
-
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
-
-# Prints the ids of the top-level windows whose name is exactly $1.
-windows_named() {
-  xwininfo -root -tree | awk -v name="\"$1\":" 'index($0, name) { print $1 }'
-}
-
-# Waits up to $2 seconds for a window named $1 other than $3; prints its id.
-wait_for_window() {
-  local deadline=$(( $(now_ms) + $2 * 1000 )) id
-  while [ "$(now_ms)" -lt "$deadline" ]; do
-    for id in $(windows_named "$1"); do
-      if [ "$id" != "${3:-}" ]; then
-        sleep 0.5  # let it draw itself
-        echo "$id"
-        return 0
-      fi
-    done
-    sleep 0.1
-  done
-  return 1
-}
-
-geometry() {
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-    /^  Width/ { w = $NF } /^  Height/ { h = $NF } END { print w "x" h "+" x "+" y }'
-}
+source "$(dirname "$0")/scenario_helpers.sh"
 
 # Sends keys to a window: focus it first, then type (with no window manager
 # the keyboard goes where the focus was set).
@@ -104,42 +71,6 @@ start_demo() {
   started_ms=$(now_ms)
   wine "$zarnic" > "$work/demo.out" 2>&1 &
   demo_pid=$!
-}
-
-# Waits up to $1 seconds for the demo to end; sets exit_code and run_ms.
-finish_demo() {
-  local deadline=$(( $(now_ms) + $1 * 1000 ))
-  while kill -0 "$demo_pid" 2>/dev/null; do
-    [ "$(now_ms)" -lt "$deadline" ] || fail "the demo did not end within $1 s"
-    sleep 0.1
-  done
-  wait "$demo_pid"
-  exit_code=$?
-  demo_pid=""
-  run_ms=$(( $(now_ms) - started_ms ))
-  echo "exit code $exit_code after $run_ms ms"
-}
-
-expect_exit_code() {
-  [ "$exit_code" -eq "$1" ] || fail "exit code $exit_code, expected $1"
-}
-
-# Escape ends the run with the wParam of the last message taken: the WM_CHAR
-# (27) that its key-down was translated into, or the WM_TIMER (identifier 1)
-# when a tick was already waiting behind it. What shows that Escape, not the
-# time limit, ended the run is that it ended promptly after the press.
-expect_ended_by_escape() {
-  [ "$exit_code" -eq 27 ] || [ "$exit_code" -eq 1 ] ||
-    fail "exit code $exit_code, expected 27 (WM_CHAR) or 1 (WM_TIMER)"
-  local after_press=$(( started_ms + run_ms - pressed_ms ))
-  [ "$after_press" -le 5000 ] || fail "ended $after_press ms after Escape was pressed"
-  [ "$run_ms" -lt 16000 ] || fail "ran $run_ms ms, as long as the time limit"
-}
-
-expect_screen_mode() {
-  local dimensions
-  dimensions=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
-  [ "$dimensions" = "$screen" ] || fail "screen is $dimensions after the run, expected $screen"
 }
 
 press_escape() {
@@ -167,11 +98,11 @@ expect_box() {
     fail "box \"$2\" differs from the expected one in $(cat "$work/ae") pixels"
 }
 
-# Counts the pixels of screenshot $1 brighter than 8 in some channel, in the
-# region WxH+X+Y given as $2.
+# Counts the pixels of screenshot $1 in the region WxH+X+Y given as $2 whose
+# brightest channel is above $3 percent (default: above 8 of 255).
 lit_pixels() {
   convert "$1" -crop "$2" +repage -channel RGB -separate -evaluate-sequence Max \
-    -threshold 3.2% -format '%[fx:round(mean*w*h)]' info:
+    -threshold "${3:-3.2}%" -format '%[fx:round(mean*w*h)]' info:
 }
 
 # Screenshots every 0.5 s until one shows anything, while the music is still
@@ -189,8 +120,8 @@ expect_intro_in_band() {
   above=$(lit_pixels "$shot" 1024x${band_top_row}+0+0)
   below=$(lit_pixels "$shot" 1024x$(( 767 - band_bottom_row ))+0+$(( band_bottom_row + 1 )))
   band=$(lit_pixels "$shot" 1024x$(( band_bottom_row - band_top_row + 1 ))+0+${band_top_row})
-  top_row=$(lit_pixels "$shot" 512x1+256+${band_top_row})
-  bottom_row=$(lit_pixels "$shot" 512x1+256+${band_bottom_row})
+  top_row=$(lit_pixels "$shot" 512x1+256+${band_top_row} 0)
+  bottom_row=$(lit_pixels "$shot" 512x1+256+${band_bottom_row} 0)
   echo "intro: $band lit pixels in the band, $above above, $below below"
   [ "$above" -eq 0 ] && [ "$below" -eq 0 ] || fail "lit pixels outside the band: $above above, $below below"
   [ "$band" -gt $(( 1024 * 550 / 4 )) ] || fail "only $band lit pixels in the band"
