@@ -9,6 +9,7 @@
 #include <mmsystem.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 #include "platform/audio_output.h"
@@ -115,6 +116,11 @@ bool open_device(int rate, AudioFill fill) {
     w.headers[i].dwBufferLength = buffer_frames * frame_bytes;
     waveOutPrepareHeader(w.device, &w.headers[i], sizeof(WAVEHDR));
   }
+  // A program that ends without closing the output (the demo never does)
+  // stops the thread before its object is destroyed, which would abort a
+  // running thread.
+  static const bool close_at_exit = std::atexit(audio_output_close) == 0;
+  (void)close_at_exit;
   w.refill = std::thread(refill_loop, &w);
   return true;
 }
