@@ -6,5 +6,5 @@
 
 int app_main(void* instance, void* previous_instance, char* command_line, int show_command);
 
-// The process-wide objects built before app_main runs (see app/main.cpp).
+// The process-wide objects built before app_main runs (app/process_objects.cpp).
 extern FrameTimer frame_timer;

@@ -1,7 +1,6 @@
 #include "app/gl_window.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
+#include "platform/gl.h"
 
 #include "audio/bass.h"
 #include "demo/scene.h"

@@ -1,8 +1,7 @@
 // Mesh drawing: the locked vertex array and the immediate-mode triangles.
 #include "assets/mesh.h"
 
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include "platform/gl.h"
 
 #include "platform/platform.h"
 

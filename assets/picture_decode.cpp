@@ -64,12 +64,6 @@ bool compose_picture_path(const char* path, char (&full)[kPicturePathCapacity]) 
   return written >= 0 && static_cast<size_t>(written) < kPicturePathCapacity;
 }
 
-int picture_texture_size(int pixel_size, int max_size) {
-  const int d = std::max(1, std::min(pixel_size, max_size));
-  const int exponent = static_cast<int>(std::floor(std::log(d) / std::log(2.0) + 0.5));
-  return 1 << exponent;
-}
-
 bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, PictureImage* out) {
   if (jpeg == nullptr || size == 0 || max_texture_size < 1) return false;
   JpegDecompressor decompressor;
@@ -113,12 +107,7 @@ bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, Pict
   }
 
   std::vector<uint8_t> rgba(texel_count * 4);
-  for (size_t i = 0; i < texel_count; ++i) {
-    rgba[4 * i] = rgb[3 * i];
-    rgba[4 * i + 1] = rgb[3 * i + 1];
-    rgba[4 * i + 2] = rgb[3 * i + 2];
-    rgba[4 * i + 3] = kPictureFourthByte;
-  }
+  picture_pixel_pass(PicturePixels::rgb, rgb, rgba.data(), texel_count);
 
   out->width = texture_width;
   out->height = texture_height;

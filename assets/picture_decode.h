@@ -7,13 +7,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "assets/picture_rules.h"
+
 // Composed paths, like the platform's path buffers, hold at most this many
 // characters including the terminator.
 constexpr size_t kPicturePathCapacity = 260;
-// Pictures wider or taller than this are refused before anything is decoded.
-constexpr int kMaxPictureSide = 16384;
-// The fourth byte of every texel row the loader hands to GL.
-constexpr uint8_t kPictureFourthByte = 100;
 
 // A picture resampled to its texture size: width x height RGBA pixels,
 // bottom row first, rows packed with no gap.
@@ -28,10 +26,6 @@ struct PictureImage {
 // does not fit kPicturePathCapacity with its terminator, or the working
 // directory cannot be read.
 bool compose_picture_path(const char* path, char (&full)[kPicturePathCapacity]);
-
-// The texture size for a picture side of pixel_size pixels: the power of two
-// nearest to it on a log scale, after capping it at max_size.
-int picture_texture_size(int pixel_size, int max_size);
 
 // Decodes a JPEG held in memory and stretches the whole picture to its
 // texture size (each side capped at max_texture_size), bottom row first,

@@ -1,6 +1,6 @@
 #include "assets/picture_texture.h"
 
-#include <GL/gl.h>
+#include "platform/gl.h"
 
 int load_picture_texture(const char* path, uint32_t* texture_out) {
   GLint max_size = 0;

@@ -3,8 +3,7 @@
 // from frame to frame, so nothing here saves or restores it.
 #include "demo/scene.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
+#include "platform/gl.h"
 
 #include "assets/picture_texture.h"
 #include "audio/bass.h"

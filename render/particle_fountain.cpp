@@ -1,6 +1,6 @@
 #include "render/particle_fountain.h"
 
-#include <GL/gl.h>
+#include "platform/gl.h"
 
 #include "render/render_kit.h"
 

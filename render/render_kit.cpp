@@ -1,6 +1,6 @@
 #include "render/render_kit.h"
 
-#include <GL/gl.h>
+#include "platform/gl.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "render/textured_quad.h"
 
-#include <GL/gl.h>
+#include "platform/gl.h"
 
 // Corners counter-clockwise from the lower left; (s, t) = (0, 0) sits at the
 // lower-left corner, so a picture whose row t = 0 is its bottom row shows

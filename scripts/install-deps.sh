@@ -12,6 +12,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xfonts-base x11-utils x11-apps xdotool imagemagick
   clang libclang-rt-14-dev valgrind
+  # The Windows build and its tests under wine (GoogleTest from its sources).
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine googletest zip unzip
 )
 
 missing=()

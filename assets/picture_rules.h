@@ -1,0 +1,27 @@
+// The rules every picture loader shares, whatever decodes the picture: the
+// texture size a picture gets, the bound on picture sizes, and the pixel
+// pass that turns the decoder's pixels into the texture's bytes. No GL, no
+// decoder, no platform.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Pictures wider or taller than this are refused before anything is decoded.
+constexpr int kMaxPictureSide = 16384;
+// The fourth byte of every pixel the loader hands to GL.
+constexpr uint8_t kPictureFourthByte = 100;
+
+// The texture size for a picture side of pixel_size pixels: the power of two
+// nearest to it on a log scale, after capping it at max_size.
+int picture_texture_size(int pixel_size, int max_size);
+
+// How a decoder lays out its pixels.
+enum class PicturePixels {
+  rgb,   // three bytes: red, green, blue
+  bgrx,  // four bytes: blue, green, red, anything (a GDI 32-bit bitmap)
+};
+
+// Writes `count` pixels as red, green, blue, kPictureFourthByte to rgba,
+// keeping their order. For bgrx, source and rgba may be the same buffer.
+void picture_pixel_pass(PicturePixels layout, const uint8_t* source, uint8_t* rgba, size_t count);

@@ -1,0 +1,39 @@
+// The music contract test's fixture for the Windows music layer: the ACM
+// decoder, the ACM PCM converter and the waveOut output (silent here, with
+// no sound card), playing a LAME-encoded test file made at build time.
+#include "audio/output.h"
+#include "audio/stream.h"
+#include "tests/audio/music_contract_fixture.h"
+#include "tests/windows/reference_files.h"
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace music_contract {
+
+void set_up() { BASS_Init(0, known_rate, 0, nullptr, nullptr); }
+
+void tear_down() {
+  close_output();
+  forget_streams();
+}
+
+HSTREAM make_stream() {
+  static const std::string known_file = reference_path("stereo44.mp3");
+  return BASS_StreamCreateFile(0, known_file.c_str(), 0, 0, BASS_SAMPLE_LOOP);
+}
+
+bool play_until_heard(HSTREAM handle) {
+  if (!BASS_StreamPlay(handle, 0, BASS_SAMPLE_LOOP)) return false;
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (BASS_ChannelGetPosition(handle) == 0) {
+    if (std::chrono::steady_clock::now() > give_up) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+const char* missing_file() { return "C:\\nonexistent\\zarnic\\orvu.mp3"; }
+
+}  // namespace music_contract
