@@ -1,10 +1,11 @@
-// The music interface on libmpg123, SDL2 audio and kissfft.
+// The music interface on libmpg123, the platform audio output and kissfft.
 #include "audio/bass.h"
 
 #include "audio/mp3_file.h"
 #include "audio/output.h"
 #include "audio/band_levels.h"
 #include "audio/stream.h"
+#include "platform/audio_output.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) {
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   Stream* s = stream_for_handle(handle);
   if (!s || !buffer || length != BASS_DATA_FFT2048) return request_failed;
-  const Hearing h = hear_stream(*s, monotonic_ns(), output_latency_frames());
+  const Hearing h = hear_stream(*s, platform::audio_clock_ns());
   float mono[spectrum_input_samples];
   heard_window(*s, h, mono);
   compute_spectrum(mono, static_cast<float*>(buffer));
@@ -55,7 +56,7 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
 QWORD BASS_ChannelGetPosition(DWORD handle) {
   Stream* s = stream_for_handle(handle);
   if (!s) return 0;
-  const Hearing h = hear_stream(*s, monotonic_ns(), output_latency_frames());
+  const Hearing h = hear_stream(*s, platform::audio_clock_ns());
   return h.stream_frame * static_cast<QWORD>(s->decoded.channels) * sizeof(int16_t);
 }
 

@@ -3,7 +3,8 @@
 // spectrum and the position being heard.
 //
 // Backends chosen at link time:
-//   audio/         libmpg123 decoding, SDL2 audio output, kissfft spectrum
+//   audio/         libmpg123 decoding, kissfft spectrum, the platform audio
+//                  output (platform/audio_output.h)
 //   audio/scripted a stand-in that plays nothing and reports a position and
 //                  spectrum scripted frame by frame (tests, offline renders)
 #pragma once

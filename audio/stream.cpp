@@ -32,20 +32,6 @@ bool convert_for_output(const DecodedPcm& in, int rate, std::vector<int16_t>* ou
   return ok && !out->empty();
 }
 
-// Moves the playback by `shift` frames without playing them (forwards) or
-// to play them again (backwards), wrapping as playback would.
-void shift_playback(Stream& s, int64_t shift, bool loop, uint64_t length) {
-  if (shift > 0) {
-    const uint64_t n = static_cast<uint64_t>(shift);
-    s.played += n;
-    s.cursor = loop ? (s.cursor + n) % length : std::min(s.cursor + n, length);
-  } else {
-    const uint64_t n = std::min(static_cast<uint64_t>(-shift), s.played);
-    s.played -= n;
-    s.cursor = loop ? (s.cursor + length - n % length) % length : (s.cursor >= n ? s.cursor - n : 0);
-  }
-}
-
 }  // namespace
 
 Stream* make_stream(DecodedPcm&& decoded, int output_rate) {
@@ -71,28 +57,26 @@ void start_stream(Stream& s, bool loop, bool restart) {
   }
 }
 
-void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns, int64_t shift) {
+void render_stream(Stream& s, int16_t* out, int frames, int64_t heard_at_ns) {
   const uint32_t generation = s.play_generation.load(std::memory_order_acquire);
   if (generation == 0) return;
   if (generation != s.seen_generation) {
-    // A fresh start begins at the file's start, whatever the clock says.
+    // A fresh start begins at the file's start.
     s.seen_generation = generation;
     s.played = 0;
     s.cursor = 0;
     s.ended = false;
-    shift = 0;
   }
   if (s.ended) return;
   const uint64_t length = s.output_frames();
   const bool loop = s.looping.load(std::memory_order_acquire);
-  if (shift != 0) shift_playback(s, shift, loop, length);
 
   PlaybackSnapshot snap;
   snap.generation = generation;
   snap.looping = loop;
   snap.start_total = s.played;
   snap.start_cursor = s.cursor;
-  snap.time_ns = now_ns;
+  snap.time_ns = heard_at_ns;
   const int16_t* samples = s.output().data();
   int copied = 0;
   while (copied < frames) {
@@ -117,7 +101,7 @@ void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns, int64_t 
   }
 }
 
-Hearing hear_stream(Stream& s, int64_t now_ns, uint32_t latency_frames) {
+Hearing hear_stream(Stream& s, int64_t now_ns) {
   Hearing h;
   const uint32_t generation = s.play_generation.load(std::memory_order_acquire);
   const PlaybackSnapshot snap = s.snapshot.read();
@@ -129,7 +113,7 @@ Hearing hear_stream(Stream& s, int64_t now_ns, uint32_t latency_frames) {
     s.floor_total = 0;
   }
   const uint64_t length = s.output_frames();
-  const AudiblePoint p = audible_point(snap, now_ns, s.output_rate, latency_frames, length, s.floor_total);
+  const AudiblePoint p = audible_point(snap, now_ns, s.output_rate, length, s.floor_total);
   s.floor_total = p.total;
   h.total = p.total;
   // Output frames and file frames differ only when the rate was converted;

@@ -53,10 +53,9 @@ Stream* make_stream(DecodedPcm&& decoded, int output_rate);
 void start_stream(Stream& s, bool loop, bool restart);
 
 // Device thread: adds the stream's next frames into out (16-bit stereo,
-// saturating) and records when they were handed over. A playing stream is
-// first moved on by `shift` frames (back, if negative), which keeps it on a
-// clock the device does not follow exactly.
-void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns, int64_t shift);
+// saturating) and records that the first of them is heard at heard_at_ns
+// on the audio clock.
+void render_stream(Stream& s, int16_t* out, int frames, int64_t heard_at_ns);
 
 // Main thread: what is being heard at now_ns.
 struct Hearing {
@@ -64,7 +63,7 @@ struct Hearing {
   uint64_t total = 0;         // output frames heard since the start, across loops
   uint64_t stream_frame = 0;  // position in the file, in its own frames
 };
-Hearing hear_stream(Stream& s, int64_t now_ns, uint32_t latency_frames);
+Hearing hear_stream(Stream& s, int64_t now_ns);
 
 // Main thread: mixes to mono the 1024 frames of the file centred on what is
 // being heard; silence outside the audio that is heard.

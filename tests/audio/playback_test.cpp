@@ -1,5 +1,6 @@
-// Playing real MP3 files through SDL's timed drivers: dummy (silent, real
-// time) and disk (writes what the device was given).
+// Playing real MP3 files through the SDL output: where no device opens
+// (SDL's dummy driver counts as none) the silent output, in real time; and
+// SDL's disk driver, which writes what the device was given.
 #include "audio/bass.h"
 #include "audio/mp3_file.h"
 #include "audio/output.h"
