@@ -16,4 +16,10 @@ namespace platform {
 // clock.
 void capture_clock_advance_to(int64_t ns);
 
+// Called with every chunk the fill wrote, right after it, on the same
+// thread: what is heard from heard_at_ns on. The owner records the sound
+// this way (a video's audio track); null stops it.
+using CaptureListener = void (*)(const int16_t* frames_heard, int frames, int64_t heard_at_ns);
+void capture_clock_listen(CaptureListener listener);
+
 }  // namespace platform

@@ -47,9 +47,12 @@ bool run_capture(const Options& options, bool show_progress, CaptureReport* repo
   if (!video.open(options.out_path, settings, error)) return false;
 
   // The show as the window starts it: mesh, offscreen window, resize,
-  // init_gl (which opens the music output and runs Scene::init).
+  // init_gl (which opens the music output, here the capture clock, and runs
+  // Scene::init, which starts the music at the clock's zero).
+  const int64_t first_audio_frame = frame_time_ns(clock, 0) * music_rate / 1000000000;
+  const int64_t audio_frames = audio_frames_before(clock, frames, music_rate);
+  music_prepare(first_audio_frame, audio_frames);
   demo_mesh = new Mesh("data/obj.b3df");
-  music_prepare();
   if (!show::open_offscreen_window()) {
     *error = "no offscreen GL context (OSMesa)";
     return false;
@@ -57,12 +60,19 @@ bool run_capture(const Options& options, bool show_progress, CaptureReport* repo
   show::start_show();
   for (const std::string& line : missing_data()) std::fprintf(stderr, "zarnic_capture: warning: %s\n", line.c_str());
 
-  // The audio of one frame: at most a frame's worth at the lowest frame
-  // rate, rounded up.
+  // The audio track follows the frames one frame behind: the music of frame
+  // n - 1's moment up to frame n's has been heard once the clock is at frame
+  // n. Audio sample k of the track is the music at from + k / rate.
   std::vector<int16_t> audio(static_cast<size_t>(music_rate / options.fps + 2) * 2);
+  auto add_audio_up_to = [&](int64_t n) {
+    const int64_t begin = audio_frames_before(clock, n - 1, music_rate);
+    const int count = static_cast<int>(audio_frames_before(clock, n, music_rate) - begin);
+    music_samples(first_audio_frame + begin, count, audio.data());
+    return video.add_audio(audio.data(), count, error);
+  };
+
   Progress progress;
   progress.start(frames, show_progress, stderr);
-  const int64_t first_audio_frame = frame_time_ns(clock, 0) * music_rate / 1000000000;
   for (int64_t n = 0; n < frames; ++n) {
     if (stop_requested) {
       progress.finish();
@@ -82,18 +92,15 @@ bool run_capture(const Options& options, bool show_progress, CaptureReport* repo
     if (!video.convert_frame(pixels, error)) return false;
     report->reading_back += seconds_since(start);
 
-    // The music heard from this frame's moment to the next one's, so that
-    // audio sample k of the track plays at from + k / rate.
     start = Clock::now();
-    const int64_t audio_begin = audio_frames_before(clock, n, music_rate);
-    const int audio_count = static_cast<int>(audio_frames_before(clock, n + 1, music_rate) - audio_begin);
-    music_samples(first_audio_frame + audio_begin, audio_count, audio.data());
-    if (!video.encode_frame(error) || !video.add_audio(audio.data(), audio_count, error)) return false;
+    if (!video.encode_frame(error)) return false;
+    if (n > 0 && !add_audio_up_to(n)) return false;
     report->encoding += seconds_since(start);
     progress.update(n + 1);
   }
+  music_advance_to(frame_time_ns(clock, frames));
   const Clock::time_point start = Clock::now();
-  const bool finished = video.finish(error);
+  const bool finished = add_audio_up_to(frames) && video.finish(error);
   report->encoding += seconds_since(start);
   progress.finish();
   if (!finished) return false;

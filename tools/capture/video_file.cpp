@@ -10,6 +10,7 @@ extern "C" {
 }
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -53,8 +54,13 @@ bool VideoFile::open(const std::string& path, const VideoSettings& wanted, std::
   abandon();
   settings = wanted;
   final_path = path;
+  struct stat existing;
   if (name_of(path).empty()) {
     *error = "'" + path + "' names a folder, not a file";
+    return false;
+  }
+  if (stat(path.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+    *error = "'" + path + "' is a folder";
     return false;
   }
   // The temporary file lives in the destination's folder so that the final
