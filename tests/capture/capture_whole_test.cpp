@@ -134,13 +134,14 @@ TEST_F(CaptureWhole, TwoCapturesOfTheSameTwoSecondsDecodeToIdenticalFrames) {
 }
 
 TEST_F(CaptureWhole, LosslessFramesEqualTheFrameRenderersAndTheTrackTheMusic) {
-  // Five frames of the main phase at 10 fps with a fixed step; the frame
-  // renderer draws the same moments with the bass the music has then.
+  // Five frames at 10 fps across the start of the main phase, with a fixed
+  // step; the frame renderer draws the same moments with the bass the music
+  // has then.
   const int fps = 10;
-  const double from = 9.0;
+  const double from = 4.8;
   const int frames = 5;
   const char* step = "0.15";
-  const Outcome made = capture("--lossless --fps 10 --seconds 0.5 --from 9 --frame-step 0.15 " + dir + "/l.mp4");
+  const Outcome made = capture("--lossless --fps 10 --seconds 0.5 --from 4.8 --frame-step 0.15 " + dir + "/l.mp4");
   ASSERT_EQ(made.status, 0) << made.output;
 
   // The bass of each frame as the capture saw it: the music layer on the
@@ -157,7 +158,7 @@ TEST_F(CaptureWhole, LosslessFramesEqualTheFrameRenderersAndTheTrackTheMusic) {
     float bins[1024];
     BASS_ChannelGetData(stream, bins, BASS_DATA_FFT2048);
     char moment[64];
-    std::snprintf(moment, sizeof moment, " %.1f:%g@0/%s", from + 0.1 * n, bins[0], step);
+    std::snprintf(moment, sizeof moment, " %.1f:%.9g@0/%s", from + 0.1 * n, bins[0], step);
     moments += moment;
   }
   const Outcome rendered = run(render_frames_tool + " --data " + source_dir + " --out " + dir + moments);
@@ -177,8 +178,12 @@ TEST_F(CaptureWhole, LosslessFramesEqualTheFrameRenderersAndTheTrackTheMusic) {
     for (size_t i = 0; i < expected.size(); ++i) differing += expected[i] != video.frames[n][i];
     EXPECT_EQ(differing, 0u) << "frame " << n << " against render_frames" << moments;
   }
-  // The track: the music from 9 s on, sample for sample.
-  EXPECT_TRUE(video.audio == music_from(9 * 44100, 44100 / 2)) << video.audio.size() << " samples";
+  // The frame at exactly 5.0 s shows neither phase: only the cleared frame.
+  size_t lit = 0;
+  for (const uint8_t channel : video.frames[2]) lit += channel != 0;
+  EXPECT_EQ(lit, 0u);
+  // The track: the music from 4.8 s on, sample for sample.
+  EXPECT_TRUE(video.audio == music_from(48 * 44100 / 10, 44100 / 2)) << video.audio.size() << " samples";
 }
 
 TEST_F(CaptureWhole, TrackLoopsWithTheMusicSampleForSample) {
@@ -252,7 +257,7 @@ TEST_F(CaptureWhole, MissingAndBrokenDataAreNamedAndTheShowRendersWithoutThem) {
 TEST_F(CaptureWhole, AnInterruptedCaptureLeavesNoFile) {
   // Long enough that the signal comes while frames are being drawn.
   const Outcome r = run("cd " + source_dir + " && (" + capture_tool + " --fps 30 --seconds 60 " + dir +
-                    "/long.mp4 & pid=$!; sleep 2; kill -INT $pid; wait $pid)");
+                        "/long.mp4 & pid=$!; sleep 2; kill -INT $pid; wait $pid)");
   EXPECT_NE(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("interrupted"), std::string::npos) << r.output;
   EXPECT_TRUE(listing(dir).empty());
