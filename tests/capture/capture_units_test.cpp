@@ -1,11 +1,13 @@
 // The frame clock and the command line of zarnic_capture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "tools/capture/capture_options.h"
 #include "tools/capture/frame_clock.h"
+#include "tools/capture/frame_step.h"
 
 namespace {
 
@@ -157,6 +159,30 @@ TEST(CaptureOptions, NonsenseIsRefusedWithTheReason) {
     EXPECT_FALSE(p.ok) << line;
     EXPECT_NE(p.error.find(c.reason), std::string::npos) << line << "-> " << p.error;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FrameStep, DesignedPaceIsTheSameEverySecondWhateverTheFrameRate) {
+  // 0.01 a frame at 60 fps: a one-microsecond counter read at 60 Hz.
+  EXPECT_FLOAT_EQ(capture::designed_frame_step(60), 0.01f);
+  for (const int fps : {1, 24, 25, 30, 50, 60, 120, 1000}) {
+    EXPECT_NEAR(capture::designed_frame_step(fps) * fps, capture::designed_steps_per_second, 1e-6) << fps;
+  }
+}
+
+TEST(FrameStep, MeasuredIsThisMachinesCounterReadThroughFrameTimer) {
+  // Two back-to-back reads of a real counter: some nanoseconds to a few
+  // microseconds and never negative. One pair may straddle a switch to
+  // another process on a busy machine, so only the median is bounded: far
+  // below a millisecond (10 units).
+  std::vector<float> steps;
+  for (int i = 0; i < 101; ++i) steps.push_back(capture::measured_frame_step());
+  for (const float step : steps) ASSERT_GE(step, 0.0f);
+  std::sort(steps.begin(), steps.end());
+  EXPECT_LT(steps[50], 10.0f);
 }
 
 }  // namespace
