@@ -145,6 +145,8 @@ TEST(CaptureOptions, NonsenseIsRefusedWithTheReason) {
       {{"--seconds", "nan", "o.mp4"}, "--seconds"},
       {{"--seconds", "0.001", "o.mp4"}, "shorter than one frame"},
       {{"--from", "-2", "o.mp4"}, "--from"},
+      {{"--from", "1e12", "o.mp4"}, "--from"},
+      {{"--seconds", "90000", "o.mp4"}, "--seconds"},
       {{"--frame-step", "-0.1", "o.mp4"}, "--frame-step"},
       {{"--frame-step", "fast", "o.mp4"}, "--frame-step"},
       {{"--fps"}, "needs a value"},

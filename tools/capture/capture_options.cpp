@@ -55,14 +55,14 @@ bool parse_options(int argc, const char* const* argv, Options* options, std::str
         return false;
       }
     } else if (arg == "--seconds") {
-      if (!parse_double(value, &number) || number <= 0.0) {
-        *error = std::string("--seconds must be a number above 0, not '") + value + "'";
+      if (!parse_double(value, &number) || number <= 0.0 || number > max_seconds) {
+        *error = std::string("--seconds must be a number above 0 and at most a day (86400), not '") + value + "'";
         return false;
       }
       options->seconds = number;
     } else if (arg == "--from") {
-      if (!parse_double(value, &number) || number < 0.0) {
-        *error = std::string("--from must be a number of 0 or more, not '") + value + "'";
+      if (!parse_double(value, &number) || number < 0.0 || number > max_seconds) {
+        *error = std::string("--from must be a number from 0 to a day (86400), not '") + value + "'";
         return false;
       }
       options->from_seconds = number;

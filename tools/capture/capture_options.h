@@ -11,6 +11,9 @@ constexpr int default_fps = 60;
 constexpr double default_seconds = 17.0;
 // Frame rates beyond this are no video anyone plays back.
 constexpr int max_fps = 1000;
+// A day: --from and --seconds beyond it are typing errors (and would
+// overflow the nanosecond frame clock's audio arithmetic).
+constexpr double max_seconds = 86400.0;
 
 enum class StepMode {
   designed,  // the show's designed pace (see README.md)

@@ -50,8 +50,7 @@ bool run_capture(const Options& options, bool show_progress, CaptureReport* repo
   // init_gl (which opens the music output, here the capture clock, and runs
   // Scene::init, which starts the music at the clock's zero).
   const int64_t first_audio_frame = frame_time_ns(clock, 0) * music_rate / 1000000000;
-  const int64_t audio_frames = audio_frames_before(clock, frames, music_rate);
-  music_prepare(first_audio_frame, audio_frames);
+  music_prepare(first_audio_frame);
   demo_mesh = new Mesh("data/obj.b3df");
   if (!show::open_offscreen_window()) {
     *error = "no offscreen GL context (OSMesa)";
