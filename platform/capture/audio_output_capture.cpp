@@ -62,4 +62,10 @@ void capture_clock_advance_to(int64_t ns) {
   clock_ns = ns;
 }
 
+int64_t capture_clock_frame_ns(int64_t n, int fps) {
+  if (fps <= 0) return 0;
+  const __int128 scaled = static_cast<__int128>(n) * 1000000000;
+  return static_cast<int64_t>((scaled + fps - 1) / fps);
+}
+
 }  // namespace platform

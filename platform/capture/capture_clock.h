@@ -16,6 +16,11 @@ namespace platform {
 // clock.
 void capture_clock_advance_to(int64_t ns);
 
+// The clock reading for video frame `n` at `fps` frames a second: n / fps
+// seconds, rounded up to the nanosecond so that the frame heard then is
+// exactly frame n * rate / fps (rounded down) of the audio, as at n / fps.
+int64_t capture_clock_frame_ns(int64_t n, int fps);
+
 // Called with every chunk the fill wrote, right after it, on the same
 // thread: what is heard from heard_at_ns on. The owner records the sound
 // this way (a video's audio track); null stops it.

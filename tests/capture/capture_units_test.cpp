@@ -22,14 +22,14 @@ TEST(FrameClock, FrameNIsDrawnAtNOverFpsPlusTheStart) {
   };
   const Case cases[] = {
       {60, 0.0, 0, 0},
-      {60, 0.0, 1, 16666666},
-      {60, 0.0, 59, 983333333},
+      {60, 0.0, 1, 16666667},
+      {60, 0.0, 59, 983333334},
       {60, 0.0, 60, 1000000000},
       {60, 0.0, 1020, 17000000000},
-      {30, 0.0, 7, 233333333},
+      {30, 0.0, 7, 233333334},
       {25, 0.0, 1000, 40000000000},
       // A whole day of frames: the integer clock does not drift.
-      {60, 0.0, 60 * 86400 + 1, 86400016666666},
+      {60, 0.0, 60 * 86400 + 1, 86400016666667},
       {60, 4.5, 0, 4500000000},
       {30, 4.5, 15, 5000000000},
   };
@@ -71,6 +71,12 @@ TEST(FrameClock, FrameCountsAndAudioFramesAddUpExactly) {
   EXPECT_EQ(capture::frame_count(FrameClock{7, 0.0}, 1.0), 7);
   for (const int fps : {7, 24, 30, 60}) {
     const FrameClock clock{fps, 0.0};
+    // The audio frame heard at each frame's time is the one the track puts
+    // at the frame's start.
+    for (int64_t n = 0; n < 3 * fps; ++n) {
+      EXPECT_EQ(capture::frame_time_ns(clock, n) * 44100 / 1000000000, capture::audio_frames_before(clock, n, 44100))
+          << fps << " fps, frame " << n;
+    }
     int64_t total = 0;
     for (int64_t n = 0; n < 3 * fps; ++n) {
       const int64_t count =

@@ -13,19 +13,20 @@ int64_t seconds_to_ns(double seconds) { return static_cast<int64_t>(std::llround
 }  // namespace
 
 int64_t frame_time_ns(const FrameClock& clock, int64_t frame) {
-  return seconds_to_ns(clock.from_seconds) + frame * ns_per_second / clock.fps;
+  // Rounded up to the nanosecond: the audio frame heard then is exactly
+  // frame * rate / fps (rounded down), as at the exact time.
+  return seconds_to_ns(clock.from_seconds) + (frame * ns_per_second + clock.fps - 1) / clock.fps;
 }
 
 int64_t frame_count(const FrameClock& clock, double seconds) { return std::llround(seconds * clock.fps); }
 
 int64_t first_frame_at_or_after(const FrameClock& clock, double seconds) {
-  const int64_t target = seconds_to_ns(seconds) - seconds_to_ns(clock.from_seconds);
-  if (target <= 0) return 0;
-  // Smallest n with n * 1e9 / fps >= target, the division rounding down as
-  // frame_time_ns does.
-  int64_t frame = target * clock.fps / ns_per_second;
-  while (frame * ns_per_second / clock.fps < target) ++frame;
-  while (frame > 0 && (frame - 1) * ns_per_second / clock.fps >= target) --frame;
+  const int64_t target = seconds_to_ns(seconds);
+  if (frame_time_ns(clock, 0) >= target) return 0;
+  // The estimate is off by a frame at most, either way.
+  int64_t frame = (target - seconds_to_ns(clock.from_seconds)) * clock.fps / ns_per_second;
+  while (frame_time_ns(clock, frame) < target) ++frame;
+  while (frame > 0 && frame_time_ns(clock, frame - 1) >= target) --frame;
   return frame;
 }
 

@@ -12,8 +12,8 @@ struct FrameClock {
   double from_seconds = 0.0;
 };
 
-// The music time of frame n, in nanoseconds from the start of the music;
-// exact integer arithmetic, so n * 1e9 / fps never drifts.
+// The music time of frame n, in nanoseconds from the start of the music,
+// rounded up; exact integer arithmetic, so n * 1e9 / fps never drifts.
 int64_t frame_time_ns(const FrameClock& clock, int64_t frame);
 
 // How many frames a capture of `seconds` holds: every frame whose time lies
