@@ -16,6 +16,7 @@ AudioFill capture_fill = nullptr;
 int64_t clock_ns = 0;
 int64_t open_ns = 0;
 int64_t filled = 0;
+CaptureListener listener = nullptr;
 
 int64_t frame_time_ns(int64_t frame, int rate) {
   return open_ns + static_cast<int64_t>(static_cast<__int128>(frame) * 1000000000 / rate);
@@ -41,6 +42,8 @@ void audio_output_close() {
   open_info = AudioOutputInfo{};
 }
 
+void capture_clock_listen(CaptureListener heard) { listener = heard; }
+
 int64_t audio_clock_ns() { return clock_ns; }
 
 void capture_clock_advance_to(int64_t ns) {
@@ -52,6 +55,7 @@ void capture_clock_advance_to(int64_t ns) {
     while (filled < due) {
       const int frames = static_cast<int>(due - filled < chunk_frames ? due - filled : chunk_frames);
       capture_fill(chunk, frames, frame_time_ns(filled, rate));
+      if (listener) listener(chunk, frames, frame_time_ns(filled, rate));
       filled += frames;
     }
   }

@@ -21,4 +21,10 @@ void capture_clock_advance_to(int64_t ns);
 // exactly frame n * rate / fps (rounded down) of the audio, as at n / fps.
 int64_t capture_clock_frame_ns(int64_t n, int fps);
 
+// Called with every chunk the fill wrote, right after it, on the same
+// thread: what is heard from heard_at_ns on. The owner records the sound
+// this way (a video's audio track); null stops it.
+using CaptureListener = void (*)(const int16_t* frames_heard, int frames, int64_t heard_at_ns);
+void capture_clock_listen(CaptureListener listener);
+
 }  // namespace platform

@@ -12,7 +12,6 @@
 #include <cstring>
 
 #include "app/gl_window.h"
-#include "audio/scripted/scripted_music.h"
 #include "demo/scene.h"
 #include "platform/platform.h"
 #include "platform/script/platform_script.h"
@@ -57,35 +56,16 @@ bool open_offscreen_window() {
   return true;
 }
 
-void reset_show_state() {
-  intro_z = initial_intro_z;
-  sphere_spin = initial_sphere_spin;
-  mesh_spin = initial_mesh_spin;
-  mesh_z = initial_mesh_z;
-  fade_alpha = initial_fade_alpha;
-  credits_alpha = initial_credits_alpha;
-  slide_x = initial_slide_x;
-  std::memset(fft_bins, 0, sizeof(fft_bins));
-  music_stream = 0;
-  music_position = 0;
-  scene.music_seconds = 0.0f;
-  for (uint32_t* name : {&sphere_texture, &mesh_texture, &backdrop_texture, &cover_texture, &pulse_texture,
-                         &credits_texture, &particle_texture, &env_texture, &capture_texture}) {
-    *name = 0;
-  }
-  if (sphere_quadric != nullptr) gluDeleteQuadric(sphere_quadric);
-  sphere_quadric = nullptr;
-  scene_fountain = ParticleFountain{};
-  spin_angle = 0.0f;
-  random_state = 1;
-  scripted_music::reset();
-}
-
 void start_show() { gl_window.init_gl(); }
 
 void draw_frame(float frame_step) {
   gl_window.frame_step = frame_step;
   gl_window.draw_frame();
+}
+
+const uint8_t* screen_rgba() {
+  glFinish();
+  return platform::script::offscreen_pixels();
 }
 
 Rgb pixel_at(int x, int y) {

@@ -19,7 +19,8 @@ constexpr int screen_height = 768;
 bool open_offscreen_window();
 
 // Returns every animation variable, the particle fountain, its generator,
-// the spectrum buffer and the music script to their values at start-up.
+// the spectrum buffer and the music script to their values at start-up
+// (library zarnic_show_harness, with the scripted music).
 void reset_show_state();
 
 // The window's GL set-up: base state, the scripted audio device, Scene::init.
@@ -27,6 +28,9 @@ void start_show();
 
 // One frame as the window draws it: clear, identity, Scene::render.
 void draw_frame(float frame_step);
+
+// The colour buffer as the context holds it: RGBA, bottom row first.
+const uint8_t* screen_rgba();
 
 // Pixel (x, y) of the offscreen colour buffer, y counted from the bottom.
 struct Rgb {
