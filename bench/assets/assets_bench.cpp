@@ -57,15 +57,6 @@ MeshData torus_mesh(int rings, int segments) {
   return mesh;
 }
 
-// Smooth shading with some texture, roughly what a photo costs to decode.
-std::vector<uint8_t> picture_like_jpeg(int width, int height) {
-  return make_jpeg(width, height, [=](int x, int y) {
-    const double wave = std::sin(x * 0.05) * std::cos(y * 0.07);
-    return Rgb{static_cast<uint8_t>(255 * x / width), static_cast<uint8_t>(255 * y / height),
-               static_cast<uint8_t>(128 + 100 * wave + (x * 7 + y * 13) % 17)};
-  });
-}
-
 // Changes into a directory holding data/ with the default set, and says
 // which one it is.
 std::string find_or_make_data_set() {
@@ -82,7 +73,7 @@ std::string find_or_make_data_set() {
   const int sizes[8][2] = {{256, 256}, {640, 480}, {800, 600}, {800, 600},
                            {300, 200}, {800, 600}, {64, 64},   {256, 256}};
   for (int i = 0; i < 8; ++i) {
-    write_file(kPicturePaths[i], picture_like_jpeg(sizes[i][0], sizes[i][1]));
+    write_file(kPicturePaths[i], make_photo_like_jpeg(sizes[i][0], sizes[i][1]));
   }
   return std::string("generated set in ") + scratch;
 }
