@@ -33,11 +33,17 @@ read -r demo_min demo_median demo_max <<<"$(stats "$out/demo" first_frame first_
 printf '%-44s %8s %8s %8s\n' "ms, $runs runs each" min median max
 printf '%-44s %8s %8s %8s\n' "bare program: start to first present" "$bare_min" "$bare_median" "$bare_max"
 printf '%-44s %8s %8s %8s\n' "demo: start to first present" "$demo_min" "$demo_median" "$demo_max"
-awk -v a="$demo_median" -v b="$bare_median" -v c="$demo_min" -v d="$bare_min" \
-  'BEGIN { printf "demo / bare: %.2f (medians), %.2f (minima)\n", a / b, c / d }'
+read -r bare_cpu_min bare_cpu_median bare_cpu_max <<<"$(stats "$out/bare" bare cpu)"
+read -r demo_cpu_min demo_cpu_median demo_cpu_max <<<"$(stats "$out/demo" first_frame cpu)"
+printf '%-44s %8s %8s %8s\n' "bare program: CPU time by first present" "$bare_cpu_min" "$bare_cpu_median" "$bare_cpu_max"
+printf '%-44s %8s %8s %8s\n' "demo: CPU time by first present" "$demo_cpu_min" "$demo_cpu_median" "$demo_cpu_max"
+awk -v a="$demo_median" -v b="$bare_median" -v c="$demo_min" -v d="$bare_min" -v e="$demo_cpu_median" \
+  -v f="$bare_cpu_median" 'BEGIN { printf "demo / bare: %.2f (medians), %.2f (minima), CPU time %.2f (medians)\n",
+                                    a / b, c / d, e / f }'
 echo "demo, medians: before main $(median "$out/demo" first_frame before_main)," \
   "window $(median "$out/demo" first_frame window) (audio device $(median "$out/demo" first_frame audio_init))," \
-  "Scene::init $(median "$out/demo" first_frame scene_init), first frame $(median "$out/demo" first_frame frame)"
+  "Scene::init $(median "$out/demo" first_frame scene_init) (CPU $(median "$out/demo" first_frame scene_init_cpu))," \
+  "first frame $(median "$out/demo" first_frame frame)"
 echo "bare, medians: before main $(median "$out/bare" bare before_main), window $(median "$out/bare" bare window)," \
   "first frame $(median "$out/bare" bare frame)"
 printf 'Scene::init parts, medians:'
