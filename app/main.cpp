@@ -10,4 +10,8 @@ Mesh* demo_mesh = new Mesh("data/obj.b3df");
 FrameTimer frame_timer;
 Scene scene;
 
-int main() { return app_main(nullptr, nullptr, nullptr, platform::SW_SHOWDEFAULT); }
+int main() {
+  // The pictures decode on a worker while the window opens.
+  prefetch_scene_pictures();
+  return app_main(nullptr, nullptr, nullptr, platform::SW_SHOWDEFAULT);
+}

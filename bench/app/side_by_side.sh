@@ -54,6 +54,6 @@ echo
 for picture in $(awk '$1 == "picture" { print $2 }' "$out/demo" | awk '!seen[$0]++'); do
   grep "^picture $picture " "$out/demo" | sed 's/^picture [^ ]* /picture_one /' >"$out/one"
   printf '  %-12s' "$picture"
-  for part in total read decode resample upload; do printf ' %s %s' "$part" "$(median "$out/one" picture_one "$part")"; done
+  for part in total read decode rest upload; do printf ' %s %s' "$part" "$(median "$out/one" picture_one "$part")"; done
   echo
 done
