@@ -61,6 +61,7 @@ TEST_F(PicturePrefetch, LeavesToTheCallerWhatItCannotVouchFor) {
       {"garbage", "garbage.jpg", no_cap},
       {"rewritten after the prefetch", "rewritten.jpg", no_cap},
       {"removed after the prefetch", "removed.jpg", no_cap},
+      {"added after the prefetch", "added.jpg", no_cap},
       {"texture larger than the cap", "capped.jpg", 512},
       {"never prefetched", "other.jpg", no_cap},
       {"a URL", "http://127.0.0.1/picture.jpg", no_cap},
@@ -69,14 +70,20 @@ TEST_F(PicturePrefetch, LeavesToTheCallerWhatItCannotVouchFor) {
   for (const char* path : {"rewritten.jpg", "removed.jpg", "capped.jpg", "other.jpg"}) {
     ASSERT_TRUE(write_file(path, picture));
   }
-  const char* paths[] = {"missing.jpg", "garbage.jpg", "rewritten.jpg",
-                         "removed.jpg", "capped.jpg",  "http://127.0.0.1/picture.jpg"};
-  prefetch_pictures(paths, 6);
+  const char* paths[] = {"missing.jpg",
+                         "garbage.jpg",
+                         "rewritten.jpg",
+                         "removed.jpg",
+                         "added.jpg",
+                         "capped.jpg",
+                         "http://127.0.0.1/picture.jpg"};
+  prefetch_pictures(paths, 7);
   // The worker goes in order: once the last one is done, every file has
   // been read and decoded, and only then do two of them change.
   PictureImage last;
-  EXPECT_FALSE(take_prefetched_picture(paths[5], no_cap, &last));
+  EXPECT_FALSE(take_prefetched_picture(paths[6], no_cap, &last));
   ASSERT_TRUE(write_file("rewritten.jpg", make_quadrant_jpeg(300, 200)));
+  ASSERT_TRUE(write_file("added.jpg", picture));
   ASSERT_EQ(std::remove("removed.jpg"), 0);
 
   for (const Case& c : cases) {
