@@ -3,14 +3,16 @@
 
 #include <algorithm>
 
-AudiblePoint audible_point(const PlaybackSnapshot& s, int64_t now_ns, int rate, uint32_t latency_frames,
-                           uint64_t length_frames, uint64_t floor_total) {
+AudiblePoint audible_point(const PlaybackSnapshot& s, int64_t now_ns, int rate, uint64_t length_frames,
+                           uint64_t floor_total) {
   AudiblePoint p;
   if (s.generation == 0 || rate <= 0 || length_frames == 0) return p;
-  const int64_t elapsed_ns = std::max<int64_t>(now_ns - s.time_ns, 0);
-  // Whole frames only: rounding down keeps the estimate behind, not ahead.
-  const int64_t elapsed_frames = static_cast<int64_t>(static_cast<__int128>(elapsed_ns) * rate / 1000000000);
-  const int64_t into_buffer = std::min<int64_t>(elapsed_frames - latency_frames, s.count);
+  // Whole frames only, rounded down (also before the stamp): the estimate
+  // stays behind, not ahead.
+  const __int128 scaled = static_cast<__int128>(now_ns - s.time_ns) * rate;
+  int64_t elapsed_frames = static_cast<int64_t>(scaled / 1000000000);
+  if (scaled < 0 && scaled % 1000000000 != 0) --elapsed_frames;
+  const int64_t into_buffer = std::min<int64_t>(elapsed_frames, s.count);
   const int64_t total = std::max<int64_t>(static_cast<int64_t>(s.start_total) + into_buffer, 0);
   p.total = std::max<uint64_t>(static_cast<uint64_t>(total), floor_total);
 

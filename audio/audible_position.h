@@ -1,12 +1,13 @@
 // Where the listener is in a playing stream, worked out from what the
 // device thread last handed to the output and when.
 //
-// Each device callback hands `count` frames, starting `start_total` frames
-// into the playback (counted across loops) and `start_cursor` frames into
-// the file, and stamps the moment with a monotonic clock. Those frames are
-// heard from `latency_frames` after that moment, one per sample period, so
-// between callbacks the position being heard is interpolated from the stamp
-// and never runs past the end of what was handed over.
+// Each fill of the output hands `count` frames, starting `start_total`
+// frames into the playback (counted across loops) and `start_cursor` frames
+// into the file, stamped with the audio clock's time at which the first of
+// them is heard; the rest follow one per sample period. Between fills the
+// position being heard is interpolated from the stamp: before it, it reaches
+// back into the frames handed earlier, and it never runs past the end of
+// what was handed over.
 #pragma once
 
 #include <atomic>
@@ -28,8 +29,8 @@ struct AudiblePoint {
 
 // The frame heard at now_ns. `floor_total` is the last value reported, so
 // that jitter in callback timing never moves the position backwards.
-AudiblePoint audible_point(const PlaybackSnapshot& snapshot, int64_t now_ns, int rate, uint32_t latency_frames,
-                           uint64_t length_frames, uint64_t floor_total);
+AudiblePoint audible_point(const PlaybackSnapshot& snapshot, int64_t now_ns, int rate, uint64_t length_frames,
+                           uint64_t floor_total);
 
 // One snapshot shared from the device thread to readers without locks: a
 // sequence counter around the fields. The writer never waits; a reader that

@@ -3,7 +3,9 @@
 // spectrum and the position being heard.
 //
 // Backends chosen at link time:
-//   audio/         libmpg123 decoding, SDL2 audio output, kissfft spectrum
+//   audio/         MP3 decoding (libmpg123), rate conversion (libsamplerate),
+//                  kissfft spectrum, the platform audio output
+//                  (platform/audio_output.h)
 //   audio/scripted a stand-in that plays nothing and reports a position and
 //                  spectrum scripted frame by frame (tests, offline renders)
 #pragma once
@@ -28,9 +30,13 @@ constexpr DWORD BASS_DATA_FFT2048 = 0x80000002;
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* window, const void* clsid);
 
 // Opens an MP3 file (mem 0: file is a path; length 0 reads to its end) or a
-// memory block (mem 1: file points to it, length bytes) and decodes it
-// whole, gaplessly, in 16-bit samples at its own rate and channels. Flags
-// BASS_SAMPLE_LOOP makes it loop. 0 on any failure, with nothing kept.
+// memory block (mem 1: file points to it, length bytes; it must stay valid
+// while the stream exists). The stream is decoded from the file as it plays,
+// a little ahead of the output, gaplessly, in 16-bit samples at its own rate
+// and channels; opening reads only the header and the first moments. Flags
+// BASS_SAMPLE_LOOP makes it loop. 0 when the file does not open or its
+// first frames do not decode, with nothing kept. A file that turns out
+// broken further on plays what decodes and loops there.
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags);
 
 // Starts playback from the start; flags BASS_SAMPLE_LOOP loops

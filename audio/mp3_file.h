@@ -1,6 +1,7 @@
-// Whole-file MP3 decoding on libmpg123, gapless: the encoder delay and
-// padding recorded in the LAME tag are removed, so the result has exactly
-// the length of the audio that was encoded.
+// Whole-file MP3 decoding through the incremental decoder (mp3_decoder.h),
+// gapless: the encoder delay and padding recorded in the LAME tag are
+// removed, so the result has exactly the length of the audio that was
+// encoded.
 #pragma once
 
 #include <cstddef>

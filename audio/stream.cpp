@@ -1,14 +1,29 @@
-// Stream playback state shared by the device thread and the main thread.
+// Stream playback state shared by the decoder, device and main threads.
 #include "audio/stream.h"
 
 #include "audio/band_levels.h"
 
-#include <SDL.h>
-
 #include <algorithm>
+#include <chrono>
 #include <limits>
 
 namespace {
+
+// 65536 frames (1.5 s at 44.1 kHz, 512 kB with the loop offsets) whatever
+// the track's length: 1.1 s decoded ahead of the device, and 0.37 s of
+// played audio behind it, several times what the spectrum window (half of
+// 1024 frames) and the output's buffering reach back.
+constexpr uint64_t ring_capacity_frames = 65536;
+constexpr uint64_t ring_history_frames = 16384;
+// How often the decoder thread looks for room in the ring: the device
+// takes about 450 frames in that time.
+constexpr auto feeder_period = std::chrono::milliseconds(10);
+// How long an output nobody hears waits for the decoder thread at most per
+// fill, and how often it looks.
+constexpr auto longest_wait = std::chrono::seconds(2);
+constexpr auto wait_step = std::chrono::microseconds(200);
+// A position far beyond any track, for positions that never wrap.
+constexpr uint64_t unbounded_frames = uint64_t(1) << 62;
 
 std::atomic<Stream*> stream_slots[max_streams];
 
@@ -17,49 +32,109 @@ int16_t saturate(int32_t v) {
       std::clamp<int32_t>(v, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
 }
 
-bool convert_for_output(const DecodedPcm& in, int rate, std::vector<int16_t>* out) {
-  SDL_AudioStream* cvt =
-      SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(in.channels), in.rate, AUDIO_S16SYS, output_channels, rate);
-  if (!cvt) return false;
-  bool ok = SDL_AudioStreamPut(cvt, in.samples.data(), static_cast<int>(in.samples.size() * sizeof(int16_t))) == 0 &&
-            SDL_AudioStreamFlush(cvt) == 0;
-  const int available = ok ? SDL_AudioStreamAvailable(cvt) : 0;
-  const size_t frame_bytes = output_channels * sizeof(int16_t);
-  out->assign(static_cast<size_t>(available) / sizeof(int16_t) / output_channels * output_channels, 0);
-  if (ok && !out->empty())
-    ok = SDL_AudioStreamGet(cvt, out->data(), static_cast<int>(out->size() / output_channels * frame_bytes)) > 0;
-  SDL_FreeAudioStream(cvt);
-  return ok && !out->empty();
+// Where a loop begins, other than at the start of play.
+bool starts_loop(const Stream& s, uint64_t index, uint64_t start) {
+  return index != start && ring_loop_offset(s.ring, index) == 0;
 }
 
-// Moves the playback by `shift` frames without playing them (forwards) or
-// to play them again (backwards), wrapping as playback would.
-void shift_playback(Stream& s, int64_t shift, bool loop, uint64_t length) {
-  if (shift > 0) {
-    const uint64_t n = static_cast<uint64_t>(shift);
-    s.played += n;
-    s.cursor = loop ? (s.cursor + n) % length : std::min(s.cursor + n, length);
-  } else {
-    const uint64_t n = std::min(static_cast<uint64_t>(-shift), s.played);
-    s.played -= n;
-    s.cursor = loop ? (s.cursor + length - n % length) % length : (s.cursor >= n ? s.cursor - n : 0);
+void feeder_main(Stream* s) {
+  std::unique_lock<std::mutex> lock(s->feeder_mutex);
+  while (!s->feeder_stop) {
+    lock.unlock();
+    feed_stream(*s);
+    lock.lock();
+    s->feeder_wake.wait_for(lock, feeder_period, [s] { return s->feeder_stop; });
   }
+}
+
+// The file frame of ring frame `index` (one past the last frame written
+// when the device has caught up with the decoder).
+uint64_t file_frame_at(const Stream& s, uint64_t index, uint64_t start) {
+  if (ring_holds(s.ring, index)) return feed_file_frame(s.feed, ring_loop_offset(s.ring, index), s.output_rate);
+  if (index > start && ring_holds(s.ring, index - 1))
+    return feed_file_frame(s.feed, ring_loop_offset(s.ring, index - 1) + uint64_t(1), s.output_rate);
+  return 0;
 }
 
 }  // namespace
 
-Stream* make_stream(DecodedPcm&& decoded, int output_rate) {
-  if (decoded.frames() == 0) return nullptr;
+Stream::~Stream() {
+  {
+    std::lock_guard<std::mutex> lock(feeder_mutex);
+    feeder_stop = true;
+  }
+  feeder_wake.notify_all();
+  if (feeder.joinable()) feeder.join();
+  feed_close(feed);
+}
+
+Stream* make_stream(Mp3Decoder* decoder, const Mp3Format& format, int output_rate) {
   Stream* s = new Stream;
-  const bool as_is = decoded.rate == output_rate && decoded.channels == output_channels;
-  if (!as_is && !convert_for_output(decoded, output_rate, &s->converted)) {
+  if (!feed_open(s->feed, decoder, format, output_rate)) {
     delete s;
     return nullptr;
   }
-  s->decoded = std::move(decoded);
   s->output_rate = output_rate;
+  ring_allocate(s->ring, ring_capacity_frames, ring_history_frames);
+  // The first step now, so the device has something the moment play starts.
+  feed_fill(s->feed, s->ring, 1);
+  if (s->ring.written.load() == 0) {
+    delete s;
+    return nullptr;
+  }
   return s;
 }
+
+void start_feeder(Stream& s) {
+  if (!s.feeder.joinable()) s.feeder = std::thread(feeder_main, &s);
+}
+
+void feed_stream(Stream& s) {
+  const uint32_t generation = s.play_generation.load(std::memory_order_acquire);
+  if (generation > s.ready_generation.load(std::memory_order_relaxed) &&
+      s.paused_generation.load(std::memory_order_acquire) == generation) {
+    // A restart, with the device holding still: the file's start is written
+    // from where the device stopped, and the device starts from there.
+    const uint64_t at = s.ring.consumed.load(std::memory_order_acquire);
+    feed_rewind(s.feed);
+    ring_rewrite_from(s.ring, at);
+    feed_fill(s.feed, s.ring, 1);
+    s.play_start.store(at, std::memory_order_release);
+    s.ready_generation.store(generation, std::memory_order_release);
+  }
+  feed_fill(s.feed, s.ring, std::numeric_limits<uint64_t>::max());
+  s.feed_stalled.store(s.feed.stalled, std::memory_order_release);
+}
+
+namespace {
+
+// Waits until the decoder thread has written beyond `read`, has nothing
+// more to give, or has taken too long. Returns the frames written.
+uint64_t wait_for_frames(Stream& s, uint64_t read) {
+  const auto give_up = std::chrono::steady_clock::now() + longest_wait;
+  uint64_t written = s.ring.written.load(std::memory_order_acquire);
+  while (written <= read && !s.feed_stalled.load(std::memory_order_acquire) &&
+         std::chrono::steady_clock::now() < give_up) {
+    s.feeder_wake.notify_all();
+    std::this_thread::sleep_for(wait_step);
+    written = s.ring.written.load(std::memory_order_acquire);
+  }
+  return written;
+}
+
+// Waits until the decoder thread has prepared start `generation`, or has
+// taken too long. Returns whether it is ready.
+bool wait_for_start(Stream& s, uint32_t generation) {
+  const auto give_up = std::chrono::steady_clock::now() + longest_wait;
+  while (s.ready_generation.load(std::memory_order_acquire) != generation) {
+    if (std::chrono::steady_clock::now() >= give_up) return false;
+    s.feeder_wake.notify_all();
+    std::this_thread::sleep_for(wait_step);
+  }
+  return true;
+}
+
+}  // namespace
 
 void start_stream(Stream& s, bool loop, bool restart) {
   s.looping.store(loop, std::memory_order_release);
@@ -68,56 +143,62 @@ void start_stream(Stream& s, bool loop, bool restart) {
   if (restart || !running) {
     s.finished.store(false, std::memory_order_release);
     s.play_generation.fetch_add(1, std::memory_order_acq_rel);
+    s.feeder_wake.notify_all();
   }
 }
 
-void render_stream(Stream& s, int16_t* out, int frames, int64_t now_ns, int64_t shift) {
+void render_stream(Stream& s, int16_t* out, int frames, int64_t heard_at_ns, bool wait_for_decoder) {
   const uint32_t generation = s.play_generation.load(std::memory_order_acquire);
   if (generation == 0) return;
   if (generation != s.seen_generation) {
-    // A fresh start begins at the file's start, whatever the clock says.
+    if (s.ready_generation.load(std::memory_order_acquire) != generation) {
+      // A restart: hold still, and let the decoder thread rewrite the ring
+      // from here; an output that nobody hears waits for it, others stay
+      // silent meanwhile.
+      s.paused_generation.store(generation, std::memory_order_release);
+      if (!wait_for_decoder || !wait_for_start(s, generation)) return;
+    }
+    // A fresh start begins at the file's start.
     s.seen_generation = generation;
-    s.played = 0;
-    s.cursor = 0;
+    s.read_index = s.play_start.load(std::memory_order_acquire);
     s.ended = false;
-    shift = 0;
+    s.end_index.store(std::numeric_limits<uint64_t>::max(), std::memory_order_release);
   }
   if (s.ended) return;
-  const uint64_t length = s.output_frames();
+  const uint64_t start = s.play_start.load(std::memory_order_relaxed);
   const bool loop = s.looping.load(std::memory_order_acquire);
-  if (shift != 0) shift_playback(s, shift, loop, length);
+  uint64_t written = s.ring.written.load(std::memory_order_acquire);
+  uint64_t read = s.read_index;
 
   PlaybackSnapshot snap;
   snap.generation = generation;
   snap.looping = loop;
-  snap.start_total = s.played;
-  snap.start_cursor = s.cursor;
-  snap.time_ns = now_ns;
-  const int16_t* samples = s.output().data();
+  snap.start_total = read - start;
+  snap.time_ns = heard_at_ns;
   int copied = 0;
-  while (copied < frames) {
-    if (s.cursor == length) {
-      if (!loop) break;
-      s.cursor = 0;
+  for (; copied < frames; ++copied, ++read) {
+    if (read == written && (!wait_for_decoder || (written = wait_for_frames(s, read)) == read)) break;
+    if (!loop && starts_loop(s, read, start)) {
+      s.ended = true;
+      break;
     }
-    const int n = static_cast<int>(std::min<uint64_t>(frames - copied, length - s.cursor));
-    const int16_t* src = samples + s.cursor * output_channels;
+    const int16_t* src = ring_frame(s.ring, read);
     int16_t* dst = out + static_cast<size_t>(copied) * output_channels;
-    for (int i = 0; i < n * output_channels; ++i) dst[i] = saturate(int32_t(dst[i]) + src[i]);
-    s.cursor += n;
-    copied += n;
+    dst[0] = saturate(int32_t(dst[0]) + src[0]);
+    dst[1] = saturate(int32_t(dst[1]) + src[1]);
   }
-  s.played += static_cast<uint64_t>(copied);
+  s.read_index = read;
+  s.ring.consumed.store(read, std::memory_order_release);
   snap.count = static_cast<uint32_t>(copied);
   s.snapshot.publish(snap);
-  s.frames_handed.store(s.played, std::memory_order_release);
-  if (!loop && s.cursor == length) {
-    s.ended = true;
+  s.frames_handed.store(read - start, std::memory_order_release);
+  if (s.ended) {
+    s.end_index.store(read, std::memory_order_release);
     s.finished.store(true, std::memory_order_release);
   }
 }
 
-Hearing hear_stream(Stream& s, int64_t now_ns, uint32_t latency_frames) {
+Hearing hear_stream(Stream& s, int64_t now_ns) {
   Hearing h;
   const uint32_t generation = s.play_generation.load(std::memory_order_acquire);
   const PlaybackSnapshot snap = s.snapshot.read();
@@ -128,37 +209,37 @@ Hearing hear_stream(Stream& s, int64_t now_ns, uint32_t latency_frames) {
     s.floor_generation = generation;
     s.floor_total = 0;
   }
-  const uint64_t length = s.output_frames();
-  const AudiblePoint p = audible_point(snap, now_ns, s.output_rate, latency_frames, length, s.floor_total);
+  const AudiblePoint p = audible_point(snap, now_ns, s.output_rate, unbounded_frames, s.floor_total);
   s.floor_total = p.total;
+  const uint64_t start = s.play_start.load(std::memory_order_acquire);
+  const uint64_t end = s.end_index.load(std::memory_order_acquire);
   h.total = p.total;
-  // Output frames and file frames differ only when the rate was converted;
-  // the two lengths pin the ends together.
-  h.stream_frame = s.output_rate == s.decoded.rate ? std::min<uint64_t>(p.cursor, s.decoded.frames())
-                                                   : p.cursor * s.decoded.frames() / length;
-  h.playing = snap.looping || p.cursor < length;
+  h.index = start + p.total;
+  h.playing = h.index < end;
+  if (!h.playing) h.index = end;
+  h.stream_frame = file_frame_at(s, h.index, start);
   return h;
 }
 
 void heard_window(const Stream& s, const Hearing& h, float* mono) {
-  const int64_t length = static_cast<int64_t>(s.decoded.frames());
-  const int channels = s.decoded.channels;
-  const int16_t* pcm = s.decoded.samples.data();
+  const uint64_t start = s.play_start.load(std::memory_order_acquire);
   const bool loop = s.looping.load(std::memory_order_acquire);
-  // Before the first wrap, what precedes the start was never played.
-  const bool wrapped = h.total >= s.output_frames();
-  const float scale = 1.0f / (32768.0f * channels);
-  int64_t frame = static_cast<int64_t>(h.stream_frame) - spectrum_input_samples / 2;
-  for (int i = 0; i < spectrum_input_samples; ++i, ++frame) {
-    int64_t f = frame;
-    if (f < 0 || f >= length) f = (loop && (f >= 0 || wrapped)) ? ((f % length) + length) % length : -1;
-    if (!h.playing || f < 0 || f >= length) {
+  const float scale = 1.0f / (32768.0f * output_channels);
+  const int64_t first = static_cast<int64_t>(h.index) - spectrum_input_samples / 2;
+  // A stream that does not loop is silent from its end on.
+  bool past_end = false;
+  for (int i = 0; i < spectrum_input_samples; ++i) {
+    const int64_t index = first + i;
+    const uint64_t at = static_cast<uint64_t>(index);
+    // Before the start of play nothing was played.
+    const bool held = h.playing && index >= static_cast<int64_t>(start) && ring_holds(s.ring, at);
+    if (held && !loop && starts_loop(s, at, start)) past_end = true;
+    if (!held || past_end) {
       mono[i] = 0.0f;
       continue;
     }
-    int32_t sum = 0;
-    for (int c = 0; c < channels; ++c) sum += pcm[f * channels + c];
-    mono[i] = static_cast<float>(sum) * scale;
+    const int16_t* frame = ring_frame(s.ring, at);
+    mono[i] = static_cast<float>(int32_t(frame[0]) + frame[1]) * scale;
   }
 }
 

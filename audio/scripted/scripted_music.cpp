@@ -2,12 +2,14 @@
 #include "audio/scripted/scripted_music.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace {
 
 struct ScriptState {
   bool stream_open = false;
+  bool playing = false;
   bool creation_fails = false;
   uint64_t position_bytes = 0;
   float spectrum[scripted_music::spectrum_bins] = {};
@@ -24,6 +26,20 @@ void record_frame_call(char what) {
 }
 
 bool is_stream(DWORD handle) { return script.stream_open && handle == scripted_music::stream_handle; }
+
+// What the real layer can open: a readable file, or a memory block with a
+// length.
+bool can_open(BOOL mem, const void* file, QWORD length) {
+  if (!file) return false;
+  if (mem) return length != 0;
+  std::FILE* f = std::fopen(static_cast<const char*>(file), "rb");
+  if (!f) return false;
+  std::fclose(f);
+  return true;
+}
+
+// Bytes the real spectrum covers: 1024 frames of 16-bit stereo.
+constexpr DWORD spectrum_input_bytes = 1024 * 2 * 2;
 
 }  // namespace
 
@@ -69,7 +85,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
   if (mem == 0 && file != nullptr) {
     std::strncpy(log.created_file, static_cast<const char*>(file), sizeof(log.created_file) - 1);
   }
-  if (script.creation_fails) return 0;
+  if (script.creation_fails || !can_open(mem, file, length)) return 0;
   script.stream_open = true;
   return scripted_music::stream_handle;
 }
@@ -80,7 +96,9 @@ BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) {
   log.played_handle = handle;
   log.play_flush = flush;
   log.play_flags = flags;
-  return is_stream(handle) ? 1 : 0;
+  if (!is_stream(handle)) return 0;
+  script.playing = true;
+  return 1;
 }
 
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
@@ -89,15 +107,19 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   script.log.last_data_length = length;
   record_frame_call('D');
   if (!is_stream(handle) || length != BASS_DATA_FFT2048 || buffer == nullptr) return static_cast<DWORD>(-1);
+  if (!script.playing) {
+    std::memset(buffer, 0, sizeof(script.spectrum));
+    return 0;
+  }
   std::memcpy(buffer, script.spectrum, sizeof(script.spectrum));
-  return 2048 * 2 * 2;
+  return spectrum_input_bytes;
 }
 
 QWORD BASS_ChannelGetPosition(DWORD handle) {
   ++script.log.get_position_calls;
   script.log.last_position_handle = handle;
   record_frame_call('P');
-  return is_stream(handle) ? script.position_bytes : 0;
+  return is_stream(handle) && script.playing ? script.position_bytes : 0;
 }
 
 float BASS_ChannelBytes2Seconds(DWORD handle, QWORD position) {

@@ -1,7 +1,10 @@
 // Controls of the scripted music stand-in. It implements audio/bass.h
 // without any sound: the position and the spectrum that the per-frame calls
 // report are set by the caller, frame by frame, and every call is recorded
-// so that tests can check what the demo asked for.
+// so that tests can check what the demo asked for. Everything else keeps the
+// real layer's contract: a file that cannot be opened gives no stream, and
+// until the stream is played nothing is heard (position 0, a zero spectrum,
+// GetData returning 0).
 #pragma once
 
 #include <cstddef>
@@ -13,7 +16,7 @@ namespace scripted_music {
 
 // Positions are bytes of 44.1 kHz 16-bit stereo, like the real stream.
 constexpr uint64_t bytes_per_second = 44100 * 2 * 2;
-constexpr int spectrum_bins = 1024;
+constexpr int spectrum_bins = 512;
 // The handle the stand-in gives its one stream.
 constexpr HSTREAM stream_handle = 0x80000001u;
 
@@ -55,7 +58,7 @@ void set_position_bytes(uint64_t bytes);
 
 // The spectrum written from now on: bins[0] = bass, every other bin 0.
 void set_bass(float bass);
-// The spectrum written from now on, count values from bin 0 (at most 1024),
+// The spectrum written from now on, count values from bin 0 (at most 512),
 // the rest 0.
 void set_spectrum(const float* bins, size_t count);
 

@@ -10,6 +10,8 @@ namespace {
 
 constexpr int rate = 44100;
 constexpr int64_t ms = 1000000;
+// 1024 frames, the nanosecond rounded towards the stamp (1023.99998 frames).
+constexpr int64_t one_buffer_ns = 1024 * 1000000000LL / rate;
 
 PlaybackSnapshot snap(uint64_t start_total, uint64_t start_cursor, uint32_t count, bool looping) {
   PlaybackSnapshot s;
@@ -26,31 +28,31 @@ TEST(AudiblePosition, InterpolatesClampsAndMapsIntoTheFile) {
   struct Row {
     const char* what;
     PlaybackSnapshot s;
-    int64_t after_ns;
-    uint32_t latency;
+    int64_t after_ns;  // read this long after the stamp (before it, if negative)
     uint64_t floor;
     uint64_t total, cursor;
   };
   const uint64_t length = 10000;
   const Row rows[] = {
-      {"nothing handed yet", PlaybackSnapshot{}, 5 * ms, 0, 0, 0, 0},
-      {"at the callback", snap(4096, 4096, 1024, true), 0, 0, 0, 4096, 4096},
-      {"10 ms on", snap(4096, 4096, 1024, true), 10 * ms, 0, 0, 4096 + 441, 4096 + 441},
-      {"late callback stops at the buffer's end", snap(4096, 4096, 1024, true), 80 * ms, 0, 0, 5120, 5120},
-      {"clock read before the stamp", snap(4096, 4096, 1024, true), -3 * ms, 0, 0, 4096, 4096},
-      {"latency reaches back across the wrap", snap(20000, 0, 1024, true), 0, 1024, 0, 18976, 8976},
-      {"latency at the very start", snap(0, 0, 1024, true), 5 * ms, 1024, 0, 0, 0},
-      {"never behind the last report", snap(4096, 4096, 1024, true), 1 * ms, 0, 4500, 4500, 4500},
-      {"stops at the end without looping", snap(9800, 9800, 200, false), 50 * ms, 0, 0, 10000, 10000},
+      {"nothing handed yet", PlaybackSnapshot{}, 5 * ms, 0, 0, 0},
+      {"at the stamp", snap(4096, 4096, 1024, true), 0, 0, 4096, 4096},
+      {"10 ms on", snap(4096, 4096, 1024, true), 10 * ms, 0, 4096 + 441, 4096 + 441},
+      {"late fill stops at the buffer's end", snap(4096, 4096, 1024, true), 80 * ms, 0, 5120, 5120},
+      // 3 ms is 132.3 frames: rounded down to 133 frames back.
+      {"before the stamp reaches into the buffer before", snap(4096, 4096, 1024, true), -3 * ms, 0, 3963, 3963},
+      {"one buffer ahead reaches back across the wrap", snap(20000, 0, 1024, true), -one_buffer_ns, 0, 18976, 8976},
+      {"ahead of the very start", snap(0, 0, 1024, true), -one_buffer_ns + 5 * ms, 0, 0, 0},
+      {"never behind the last report", snap(4096, 4096, 1024, true), 1 * ms, 4500, 4500, 4500},
+      {"stops at the end without looping", snap(9800, 9800, 200, false), 50 * ms, 0, 10000, 10000},
   };
   for (const Row& r : rows) {
-    const AudiblePoint p = audible_point(r.s, r.s.time_ns + r.after_ns, rate, r.latency, length, r.floor);
+    const AudiblePoint p = audible_point(r.s, r.s.time_ns + r.after_ns, rate, length, r.floor);
     EXPECT_EQ(p.total, r.total) << r.what;
     EXPECT_EQ(p.cursor, r.cursor) << r.what;
   }
   // 300 frames into a buffer that started 100 frames before the file's end.
   const PlaybackSnapshot s = snap(29900, length - 100, 1024, true);
-  const AudiblePoint p = audible_point(s, s.time_ns + 300 * 1000000000LL / rate + 1, rate, 0, length, 0);
+  const AudiblePoint p = audible_point(s, s.time_ns + 300 * 1000000000LL / rate + 1, rate, length, 0);
   EXPECT_EQ(p.total, 30200u);
   EXPECT_EQ(p.cursor, 200u);
 }

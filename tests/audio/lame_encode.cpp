@@ -9,6 +9,11 @@
 #include <cstdlib>
 
 std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, int rate, int channels) {
+  return encode_mp3(interleaved, rate, channels, LameOptions{});
+}
+
+std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, int rate, int channels,
+                                      const LameOptions& options) {
   std::vector<unsigned char> out;
   lame_global_flags* gf = lame_init();
   if (!gf) return out;
@@ -16,10 +21,15 @@ std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, i
   lame_set_out_samplerate(gf, rate);
   lame_set_num_channels(gf, channels);
   lame_set_mode(gf, channels == 1 ? MONO : JOINT_STEREO);
-  lame_set_VBR(gf, vbr_default);
-  lame_set_VBR_q(gf, 2);
+  if (options.cbr_kbps > 0) {
+    lame_set_VBR(gf, vbr_off);
+    lame_set_brate(gf, options.cbr_kbps);
+  } else {
+    lame_set_VBR(gf, vbr_default);
+    lame_set_VBR_q(gf, 2);
+  }
   lame_set_write_id3tag_automatic(gf, 0);
-  lame_set_bWriteVbrTag(gf, 1);
+  lame_set_bWriteVbrTag(gf, options.lame_tag ? 1 : 0);
   if (lame_init_params(gf) < 0) {
     lame_close(gf);
     return out;
@@ -47,7 +57,7 @@ std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, i
   // The first frame was written as a placeholder for the tag, which is
   // only complete now.
   unsigned char tag[4096];
-  const size_t tag_size = lame_get_lametag_frame(gf, tag, sizeof tag);
+  const size_t tag_size = options.lame_tag ? lame_get_lametag_frame(gf, tag, sizeof tag) : 0;
   if (tag_size > 0 && tag_size <= out.size()) std::copy(tag, tag + tag_size, out.begin());
   lame_close(gf);
   return out;

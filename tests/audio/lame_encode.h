@@ -6,9 +6,18 @@
 #include <string>
 #include <vector>
 
+// How to encode: VBR (quality 2) or a constant bit rate, with or without
+// the LAME tag that records the encoder's delay and padding.
+struct LameOptions {
+  int cbr_kbps = 0;  // 0: VBR
+  bool lame_tag = true;
+};
+
 // Encodes interleaved 16-bit PCM (1 or 2 channels) as VBR MP3 with a LAME
 // tag at the front. Empty on failure.
 std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, int rate, int channels);
+std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, int rate, int channels,
+                                      const LameOptions& options);
 
 // Writes bytes to path; true on success.
 bool write_file(const std::string& path, const std::vector<unsigned char>& bytes);

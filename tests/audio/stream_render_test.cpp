@@ -1,5 +1,10 @@
-// What the device thread copies: loops, ends, and the clock's shifts.
+// What the device thread copies from the ring: loops, ends and restarts, on
+// a short real MP3 file decoded into the ring on the
+// test's own thread.
 #include "audio/stream.h"
+
+#include "audio/mp3_file.h"
+#include "tests/audio/lame_encode.h"
 
 #include <gtest/gtest.h>
 
@@ -7,52 +12,127 @@
 
 namespace {
 
-// A 10-frame stereo stream whose frame i holds i + 1 in both channels.
-Stream* ramp_stream() {
-  DecodedPcm pcm;
-  pcm.rate = 44100;
-  pcm.channels = 2;
-  for (int16_t i = 1; i <= 10; ++i) pcm.samples.insert(pcm.samples.end(), {i, i});
-  return make_stream(std::move(pcm), 44100);
-}
+constexpr int length = 2900;  // frames of the file
+constexpr int buffer = 1000;  // frames per device buffer
 
-std::vector<int16_t> render(Stream& s, int64_t shift) {
-  std::vector<int16_t> out(4 * 2, 0);
-  render_stream(s, out.data(), 4, 0, shift);
-  std::vector<int16_t> left;
-  for (size_t i = 0; i < out.size(); i += 2) {
-    EXPECT_EQ(out[i], out[i + 1]);
-    left.push_back(out[i]);
+class StreamRender : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Starting part-way into the signal, so that no frame of the file reads
+    // as silence.
+    std::vector<int16_t> signal = make_test_signal(length + 100, 44100, 2);
+    signal.erase(signal.begin(), signal.begin() + 200);
+    mp3_ = encode_mp3(signal, 44100, 2);
+    ASSERT_TRUE(decode_mp3_memory(mp3_.data(), mp3_.size(), &pcm_));
+    ASSERT_EQ(pcm_.frames(), size_t(length));
+    Mp3Format format;
+    Mp3Decoder* decoder = mp3_decoder_open_memory(mp3_.data(), mp3_.size(), &format);
+    stream_ = make_stream(decoder, format, 44100);
+    ASSERT_NE(stream_, nullptr);
   }
-  return left;
+  void TearDown() override { delete stream_; }
+
+  // One device buffer after the decoder thread's work; the file frame each
+  // output frame holds (-1 for silence), checked against the decode.
+  std::vector<int> render() {
+    feed_stream(*stream_);
+    std::vector<int16_t> out(buffer * 2, 0);
+    render_stream(*stream_, out.data(), buffer, 0);
+    return frames_of(out);
+  }
+
+  // Which file frames `out` holds, assuming a contiguous run.
+  std::vector<int> frames_of(const std::vector<int16_t>& out) {
+    std::vector<int> frames;
+    for (size_t i = 0; i < out.size(); i += 2) {
+      const int expected = frames.empty() || frames.back() < 0 ? -1 : (frames.back() + 1) % length;
+      if (expected >= 0 && same(out, i, expected)) {
+        frames.push_back(expected);
+        continue;
+      }
+      const int found = find(out, i);
+      frames.push_back(found >= 0 ? found : out[i] == 0 && out[i + 1] == 0 ? -1 : -2);
+    }
+    return frames;
+  }
+  bool same(const std::vector<int16_t>& out, size_t i, int frame) const {
+    return out[i] == pcm_.samples[2 * frame] && out[i + 1] == pcm_.samples[2 * frame + 1];
+  }
+  // The file frame starting a run of 8 equal frames at out[i].
+  int find(const std::vector<int16_t>& out, size_t i) const {
+    for (int f = 0; f < length; ++f) {
+      bool match = true;
+      for (int k = 0; k < 8 && match && i + 2 * k < out.size(); ++k) match = same(out, i + 2 * k, (f + k) % length);
+      if (match) return f;
+    }
+    return -2;
+  }
+
+  std::vector<unsigned char> mp3_;
+  DecodedPcm pcm_;
+  Stream* stream_ = nullptr;
+};
+
+TEST_F(StreamRender, LoopsAcrossTheWrapInsideABuffer) {
+  EXPECT_EQ(render(), std::vector<int>(buffer, -1)) << "not started";
+  start_stream(*stream_, true, true);
+  EXPECT_EQ(render().front(), 0);
+  EXPECT_EQ(render().front(), 1000);
+  std::vector<int> v = render();
+  EXPECT_EQ(v.front(), 2000);
+  EXPECT_EQ(v[899], 2899);
+  EXPECT_EQ(v[900], 0);
+  EXPECT_EQ(v.back(), 99);
+  for (size_t i = 1; i < v.size(); ++i) ASSERT_EQ(v[i], (v[i - 1] + 1) % length) << i;
+  EXPECT_EQ(render().front(), 100);
+  EXPECT_EQ(stream_->frames_handed.load(), 4000u);
 }
 
-using Frames = std::vector<int16_t>;
+TEST_F(StreamRender, WithoutLoopingEndsOnceAndRestarts) {
+  start_stream(*stream_, false, true);
+  EXPECT_EQ(render().front(), 0);
+  EXPECT_EQ(render().front(), 1000);
+  std::vector<int> v = render();  // 2000 .. 2899, then silence
+  EXPECT_EQ(v.front(), 2000);
+  EXPECT_EQ(v[899], 2899);
+  EXPECT_EQ(v[900], -1);
+  EXPECT_EQ(v.back(), -1);
+  EXPECT_TRUE(stream_->finished.load());
+  EXPECT_EQ(render(), std::vector<int>(buffer, -1));
 
-TEST(StreamRender, LoopsSkipsAndRepeatsAcrossTheWrap) {
-  Stream* s = ramp_stream();
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(render(*s, 0), Frames({0, 0, 0, 0})) << "not started";
-  start_stream(*s, true, true);
-  EXPECT_EQ(render(*s, 5), Frames({1, 2, 3, 4})) << "a fresh start ignores the clock";
-  EXPECT_EQ(render(*s, 3), Frames({8, 9, 10, 1}));
-  EXPECT_EQ(render(*s, -2), Frames({10, 1, 2, 3}));
-  EXPECT_EQ(render(*s, 0), Frames({4, 5, 6, 7}));
-  EXPECT_EQ(s->frames_handed.load(), 4u + 7 + 2 + 4);
-  delete s;
+  // An ended stream starts again: the device holds still for one buffer
+  // while the decoder rewinds, then plays from the start.
+  start_stream(*stream_, false, false);
+  EXPECT_FALSE(stream_->finished.load());
+  std::vector<int16_t> out(buffer * 2, 0);
+  render_stream(*stream_, out.data(), buffer, 0);
+  EXPECT_EQ(frames_of(out), std::vector<int>(buffer, -1));
+  v = render();
+  EXPECT_EQ(v.front(), 0);
+  EXPECT_EQ(v.back(), 999);
+
+  // A restart while playing, looping this time.
+  start_stream(*stream_, true, true);
+  render();
+  EXPECT_EQ(render().front(), 0);
+  render();
+  v = render();
+  EXPECT_EQ(v.front(), 2000);
+  EXPECT_EQ(v[899], 2899);
+  EXPECT_EQ(v[900], 0) << "loops now";
 }
 
-TEST(StreamRender, WithoutLoopingEndsOnceAndRestarts) {
-  Stream* s = ramp_stream();
-  start_stream(*s, false, true);
-  EXPECT_EQ(render(*s, 0), Frames({1, 2, 3, 4}));
-  EXPECT_EQ(render(*s, 5), Frames({10, 0, 0, 0}));
-  EXPECT_TRUE(s->finished.load());
-  EXPECT_EQ(render(*s, 0), Frames({0, 0, 0, 0}));
-  start_stream(*s, false, false);  // an ended stream starts again
-  EXPECT_EQ(render(*s, 0), Frames({1, 2, 3, 4}));
-  EXPECT_FALSE(s->finished.load());
-  delete s;
+TEST_F(StreamRender, ADeviceAheadOfTheDecoderGetsSilenceNotStaleAudio) {
+  // Nothing decoded past the first step: the device plays that, then waits.
+  start_stream(*stream_, true, true);
+  std::vector<int16_t> out(44100 * 2, 0);
+  render_stream(*stream_, out.data(), 44100, 0);
+  const uint64_t handed = stream_->frames_handed.load();
+  EXPECT_GT(handed, 0u);
+  EXPECT_LT(handed, 44100u);
+  for (size_t i = handed * 2; i < out.size(); ++i) ASSERT_EQ(out[i], 0) << i;
+  std::vector<int> v = render();  // the decoder catches up
+  EXPECT_EQ(v.front(), int(handed % length));
 }
 
 }  // namespace

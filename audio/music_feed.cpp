@@ -1,0 +1,108 @@
+// Decoding (and converting) the file into the ring, a step at a time.
+#include "audio/music_feed.h"
+
+#include <algorithm>
+
+namespace {
+
+// About 93 ms of output per step: small enough that opening a stream
+// costs little, large enough that the decoder thread wakes rarely.
+constexpr long step_output_frames = 4096;
+
+// The converter's held-back tail, then a rewind. Returns the frames
+// written; stalls the feed when a whole loop gave nothing.
+uint64_t end_loop(MusicFeed& f, MusicRing& ring) {
+  uint64_t written = 0;
+  if (f.converter) {
+    const long n = pcm_converter_flush(f.converter, f.converted.data());
+    if (n > 0) {
+      ring_write(ring, f.converted.data(), static_cast<uint64_t>(n), f.loop_offset);
+      f.loop_offset += static_cast<uint32_t>(n);
+      written = static_cast<uint64_t>(n);
+    }
+  }
+  if (f.loop_offset == 0) {
+    f.stalled = true;  // nothing to loop
+    return written;
+  }
+  feed_rewind(f);
+  return written;
+}
+
+}  // namespace
+
+bool feed_open(MusicFeed& f, Mp3Decoder* decoder, const Mp3Format& format, int output_rate) {
+  f = MusicFeed{};
+  if (!decoder || format.rate <= 0 || output_rate <= 0) {
+    mp3_decoder_close(decoder);
+    return false;
+  }
+  f.decoder = decoder;
+  f.format = format;
+  const bool as_is = format.rate == output_rate && format.channels == ring_channels;
+  f.chunk_frames = std::max<long>(256, static_cast<long>(int64_t(step_output_frames) * format.rate / output_rate));
+  if (!as_is) {
+    f.converter = pcm_converter_open(format.rate, format.channels, output_rate, f.chunk_frames);
+    if (!f.converter) {
+      feed_close(f);
+      return false;
+    }
+  }
+  f.max_step_output = as_is ? f.chunk_frames : pcm_converter_max_output(f.converter);
+  f.decoded.assign(static_cast<size_t>(f.chunk_frames) * format.channels, 0);
+  f.converted.assign(static_cast<size_t>(f.max_step_output) * ring_channels, 0);
+  return true;
+}
+
+uint64_t feed_fill(MusicFeed& f, MusicRing& ring, uint64_t max_frames) {
+  uint64_t total = 0;
+  while (!f.stalled && total < max_frames && ring_space(ring) >= static_cast<uint64_t>(f.max_step_output)) {
+    const long n = mp3_decoder_read(f.decoder, f.decoded.data(), f.chunk_frames);
+    if (n <= 0) {
+      // The end of the audio, or a file broken from here on: what decoded
+      // is the loop.
+      total += end_loop(f, ring);
+      continue;
+    }
+    const int16_t* out = f.decoded.data();
+    long frames = n;
+    if (f.converter) {
+      frames = pcm_converter_convert(f.converter, f.decoded.data(), n, f.converted.data());
+      if (frames < 0) {
+        f.stalled = true;
+        break;
+      }
+      out = f.converted.data();
+    }
+    ring_write(ring, out, static_cast<uint64_t>(frames), f.loop_offset);
+    f.loop_offset += static_cast<uint32_t>(frames);
+    total += static_cast<uint64_t>(frames);
+  }
+  return total;
+}
+
+bool feed_rewind(MusicFeed& f) {
+  f.loop_offset = 0;
+  if (f.converter) {
+    // Drop whatever the converter still holds from where the loop was.
+    pcm_converter_flush(f.converter, f.converted.data());
+  }
+  if (!mp3_decoder_rewind(f.decoder)) {
+    f.stalled = true;
+    return false;
+  }
+  f.stalled = false;
+  return true;
+}
+
+uint64_t feed_file_frame(const MusicFeed& f, uint64_t loop_offset, int output_rate) {
+  if (f.format.rate == output_rate || output_rate <= 0) return loop_offset;
+  return loop_offset * static_cast<uint64_t>(f.format.rate) / static_cast<uint64_t>(output_rate);
+}
+
+void feed_close(MusicFeed& f) {
+  pcm_converter_close(f.converter);
+  mp3_decoder_close(f.decoder);
+  f.converter = nullptr;
+  f.decoder = nullptr;
+}

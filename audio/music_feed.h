@@ -1,0 +1,42 @@
+// The music as it comes from the file: the decoder, and when the file's
+// format is not the output's, the converter, writing into the ring. At the
+// end of the audio (or where the file turns out broken) the converter is
+// flushed and the decoder rewound, so the loop is the file's audio from its
+// first sample to its last, again and again.
+#pragma once
+
+#include "audio/mp3_decoder.h"
+#include "audio/music_ring.h"
+#include "audio/pcm_converter.h"
+
+#include <cstdint>
+#include <vector>
+
+struct MusicFeed {
+  Mp3Decoder* decoder = nullptr;
+  Mp3Format format;
+  PcmConverter* converter = nullptr;  // null when the file is the output's format
+  long chunk_frames = 0;              // file frames decoded per step
+  long max_step_output = 0;           // output frames one step can write
+  std::vector<int16_t> decoded;       // one step in the file's format
+  std::vector<int16_t> converted;     // one step in the output's format
+  uint32_t loop_offset = 0;           // output frames written of the current loop
+  bool stalled = false;               // the file gives nothing more; writing stops
+};
+
+// Takes the decoder (and closes it on failure). False when the format
+// cannot be converted for the output.
+bool feed_open(MusicFeed& feed, Mp3Decoder* decoder, const Mp3Format& format, int output_rate);
+
+// Writes whole steps into the ring while it has room for them, at most
+// max_frames (roughly: a step is not split). Returns the frames written.
+uint64_t feed_fill(MusicFeed& feed, MusicRing& ring, uint64_t max_frames);
+
+// Back to the first frame of the file, the converter started afresh.
+// False (and the feed stalls) when the decoder cannot rewind.
+bool feed_rewind(MusicFeed& feed);
+
+// The file frame that output frame `loop_offset` of a loop comes from.
+uint64_t feed_file_frame(const MusicFeed& feed, uint64_t loop_offset, int output_rate);
+
+void feed_close(MusicFeed& feed);
