@@ -18,6 +18,7 @@
 #include "assets/picture_texture.h"
 #include "platform/script/platform_script.h"
 #include "tools/datagen/mesh_writer.h"
+#include "tests/assets/reference_picture.h"
 #include "tests/assets/test_pictures.h"
 
 namespace {
@@ -132,6 +133,46 @@ void BM_DecodeDefaultPictures(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DecodeDefaultPictures)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same with the earlier resampler (stb_image_resize), side by side.
+void BM_DecodeDefaultPicturesEarlierResampler(benchmark::State& state) {
+  state.SetLabel(enter_data_set_directory());
+  std::vector<std::vector<uint8_t>> jpegs;
+  for (const char* path : kPicturePaths) {
+    jpegs.emplace_back();
+    read_file_bytes(path, &jpegs.back());
+  }
+  for (auto _ : state) {
+    for (const auto& jpeg : jpegs) {
+      PictureImage image;
+      if (!reference_picture(jpeg, 16384, &image)) state.SkipWithError("picture did not decode");
+      benchmark::DoNotOptimize(image.rgba.data());
+    }
+  }
+}
+BENCHMARK(BM_DecodeDefaultPicturesEarlierResampler)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One picture at a time (first argument: its place in the loading order),
+// with the current resampler (second argument 0) or the earlier one (1).
+void BM_DecodeOnePicture(benchmark::State& state) {
+  enter_data_set_directory();
+  const char* path = kPicturePaths[state.range(0)];
+  const bool earlier = state.range(1) != 0;
+  state.SetLabel(std::string(path) + (earlier ? " earlier resampler" : ""));
+  std::vector<uint8_t> jpeg;
+  read_file_bytes(path, &jpeg);
+  for (auto _ : state) {
+    PictureImage image;
+    const bool ok =
+        earlier ? reference_picture(jpeg, 16384, &image) : decode_picture(jpeg.data(), jpeg.size(), 16384, &image);
+    if (!ok) state.SkipWithError("picture did not decode");
+    benchmark::DoNotOptimize(image.rgba.data());
+  }
+}
+BENCHMARK(BM_DecodeOnePicture)
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // 65,535 vertices (a 255 x 257 torus) with 131,070 triangles: the largest
 // mesh whose every vertex a 16-bit index can reach.

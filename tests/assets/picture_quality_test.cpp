@@ -1,12 +1,10 @@
 // The picture loader's resampling against the one it replaced: the earlier
 // loader stretched the decoded picture with stb_image_resize (Catmull-Rom up,
-// Mitchell down), kept here as the reference. Every default picture and a set
+// Mitchell down), kept as the reference in reference_picture.h. Every default picture and a set
 // of synthetic ones must come out within the stated quality measure of it:
 // PSNR at least 40 dB and a mean absolute difference of at most 1.0 per
 // channel, with the same size, orientation and fourth byte.
 #include <gtest/gtest.h>
-#include <stb_image_resize.h>
-#include <turbojpeg.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +15,7 @@
 #include "assets/file_bytes.h"
 #include "assets/picture_decode.h"
 #include "assets/picture_resample.h"
+#include "tests/assets/reference_picture.h"
 #include "tests/assets/test_pictures.h"
 
 namespace {
@@ -25,55 +24,6 @@ constexpr int no_cap = 16384;
 constexpr double min_psnr_db = 40.0;
 constexpr double min_psnr_db_small_hard_edges = 35.0;
 constexpr double max_mean_difference = 1.0;
-
-// The earlier loader's decode_picture: decoded at the smallest reduced scale
-// that still covers the texture size, then stretched by stb_image_resize.
-bool reference_picture(const std::vector<uint8_t>& jpeg, int max_texture_size, PictureImage* out) {
-  tjhandle handle = tjInitDecompress();
-  int width = 0, height = 0, subsampling = 0, colorspace = 0;
-  if (tjDecompressHeader3(handle, jpeg.data(), jpeg.size(), &width, &height, &subsampling, &colorspace) != 0) {
-    tjDestroy(handle);
-    return false;
-  }
-  const int texture_width = picture_texture_size(width, max_texture_size);
-  const int texture_height = picture_texture_size(height, max_texture_size);
-  const int need_width = std::min(texture_width, width);
-  const int need_height = std::min(texture_height, height);
-  tjscalingfactor scale{1, 1};
-  int count = 0;
-  const tjscalingfactor* factors = tjGetScalingFactors(&count);
-  for (int i = 0; i < count; ++i) {
-    const tjscalingfactor f = factors[i];
-    if (f.num > f.denom) continue;
-    if (TJSCALED(width, f) >= need_width && TJSCALED(height, f) >= need_height &&
-        TJSCALED(width, f) < TJSCALED(width, scale)) {
-      scale = f;
-    }
-  }
-  const int decoded_width = TJSCALED(width, scale);
-  const int decoded_height = TJSCALED(height, scale);
-  std::vector<uint8_t> decoded(static_cast<size_t>(decoded_width) * decoded_height * 3);
-  const bool decoded_ok = tjDecompress2(handle, jpeg.data(), jpeg.size(), decoded.data(), decoded_width, 0,
-                                        decoded_height, TJPF_RGB, TJFLAG_BOTTOMUP) == 0;
-  tjDestroy(handle);
-  if (!decoded_ok) return false;
-
-  const size_t texels = static_cast<size_t>(texture_width) * texture_height;
-  std::vector<uint8_t> rgb = decoded;
-  if (decoded_width != texture_width || decoded_height != texture_height) {
-    rgb.resize(texels * 3);
-    stbir_resize_uint8(decoded.data(), decoded_width, decoded_height, 0, rgb.data(), texture_width, texture_height, 0,
-                       3);
-  }
-  out->width = texture_width;
-  out->height = texture_height;
-  out->rgba.resize(texels * 4);
-  for (size_t i = 0; i < texels; ++i) {
-    std::copy_n(&rgb[3 * i], 3, &out->rgba[4 * i]);
-    out->rgba[4 * i + 3] = kPictureFourthByte;
-  }
-  return true;
-}
 
 struct Difference {
   double psnr_db = 0.0;
