@@ -178,21 +178,21 @@ long mp3_decoder_read(Mp3Decoder* d, int16_t* out, long max_frames) {
 
 bool mp3_decoder_rewind(Mp3Decoder* d) {
   if (!d) return false;
-  // Opened afresh rather than seeked: libmpg123's seek to 0 primes the bit
-  // reservoir differently for some files (22.05 kHz ones here), and a loop
-  // must repeat the first pass sample for sample.
-  mpg123_close(d->handle);
-  d->offset = 0;
-  long rate = 0;
-  int channels = 0, encoding = 0;
-  if (mpg123_open_handle(d->handle, d) != MPG123_OK ||
-      mpg123_getformat(d->handle, &rate, &channels, &encoding) != MPG123_OK || rate != d->rate ||
-      channels != d->channels) {
-    d->broken = true;
-    return false;
+  // A new decoder on the same input rather than a seek: libmpg123's seek to
+  // 0 primes the bit reservoir differently for some files (22.05 kHz ones
+  // here), and reopening a used handle can hang on a nonsense tag; a loop
+  // must repeat the first pass sample for sample, as the first open gave it.
+  const long rate = d->rate;
+  const int channels = d->channels;
+  if (d->handle) {
+    mpg123_close(d->handle);
+    mpg123_delete(d->handle);
+    d->handle = nullptr;
   }
-  d->broken = false;
-  return true;
+  d->offset = 0;
+  Mp3Format format;
+  d->broken = !start_decoding(d, &format) || d->rate != rate || d->channels != channels;
+  return !d->broken;
 }
 
 void mp3_decoder_close(Mp3Decoder* d) {

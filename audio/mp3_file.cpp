@@ -3,9 +3,14 @@
 
 #include "audio/mp3_decoder.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr long decode_chunk_frames = 16 * 1024;
+// The tag's length is only a claim until the audio is decoded: room is made
+// up front for at most this much (95 s at 44.1 kHz, 16 MB of stereo).
+constexpr int64_t most_frames_reserved = int64_t(1) << 22;
 
 void release(DecodedPcm* out) {
   std::vector<int16_t>().swap(out->samples);
@@ -20,7 +25,8 @@ bool decode_all(Mp3Decoder* decoder, const Mp3Format& format, DecodedPcm* out) {
   if (!decoder) return false;
   out->rate = format.rate;
   out->channels = format.channels;
-  if (format.frames > 0) out->samples.reserve(static_cast<size_t>(format.frames) * format.channels);
+  if (format.frames > 0)
+    out->samples.reserve(static_cast<size_t>(std::min(format.frames, most_frames_reserved)) * format.channels);
   size_t frames = 0;
   for (;;) {
     out->samples.resize((frames + decode_chunk_frames) * format.channels);

@@ -9,20 +9,36 @@ namespace {
 // costs little, large enough that the decoder thread wakes rarely.
 constexpr long step_output_frames = 4096;
 
-// The converter's held-back tail, then a rewind. Returns the frames
-// written; stalls the feed when a whole loop gave nothing.
+// Writes n output frames into the ring, keeping them while the loop so far
+// fits in the short-loop buffer.
+void emit(MusicFeed& f, MusicRing& ring, const int16_t* frames, uint64_t n) {
+  ring_write(ring, frames, n, f.loop_offset);
+  const uint64_t kept = f.short_loop.size() / ring_channels;
+  if (f.loop_offset + n <= kept)
+    std::copy(frames, frames + n * ring_channels, f.short_loop.begin() + f.loop_offset * ring_channels);
+  f.loop_offset += static_cast<uint32_t>(n);
+}
+
+// The converter's held-back tail, then a rewind (or, for a short loop, its
+// replay from memory). Returns the frames written; stalls the feed when a
+// whole loop gave nothing.
 uint64_t end_loop(MusicFeed& f, MusicRing& ring) {
   uint64_t written = 0;
   if (f.converter) {
     const long n = pcm_converter_flush(f.converter, f.converted.data());
     if (n > 0) {
-      ring_write(ring, f.converted.data(), static_cast<uint64_t>(n), f.loop_offset);
-      f.loop_offset += static_cast<uint32_t>(n);
+      emit(f, ring, f.converted.data(), static_cast<uint64_t>(n));
       written = static_cast<uint64_t>(n);
     }
   }
   if (f.loop_offset == 0) {
     f.stalled = true;  // nothing to loop
+    return written;
+  }
+  if (f.loop_offset <= f.short_loop.size() / ring_channels) {
+    f.short_loop_frames = f.loop_offset;
+    f.replaying = true;
+    f.loop_offset = 0;
     return written;
   }
   feed_rewind(f);
@@ -51,12 +67,18 @@ bool feed_open(MusicFeed& f, Mp3Decoder* decoder, const Mp3Format& format, int o
   f.max_step_output = as_is ? f.chunk_frames : pcm_converter_max_output(f.converter);
   f.decoded.assign(static_cast<size_t>(f.chunk_frames) * format.channels, 0);
   f.converted.assign(static_cast<size_t>(f.max_step_output) * ring_channels, 0);
+  f.short_loop.assign(static_cast<size_t>(step_output_frames) * ring_channels, 0);
   return true;
 }
 
 uint64_t feed_fill(MusicFeed& f, MusicRing& ring, uint64_t max_frames) {
   uint64_t total = 0;
   while (!f.stalled && total < max_frames && ring_space(ring) >= static_cast<uint64_t>(f.max_step_output)) {
+    if (f.replaying) {
+      ring_write(ring, f.short_loop.data(), f.short_loop_frames, 0);
+      total += f.short_loop_frames;
+      continue;
+    }
     const long n = mp3_decoder_read(f.decoder, f.decoded.data(), f.chunk_frames);
     if (n <= 0) {
       // The end of the audio, or a file broken from here on: what decoded
@@ -74,8 +96,7 @@ uint64_t feed_fill(MusicFeed& f, MusicRing& ring, uint64_t max_frames) {
       }
       out = f.converted.data();
     }
-    ring_write(ring, out, static_cast<uint64_t>(frames), f.loop_offset);
-    f.loop_offset += static_cast<uint32_t>(frames);
+    emit(f, ring, out, static_cast<uint64_t>(frames));
     total += static_cast<uint64_t>(frames);
   }
   return total;
@@ -83,6 +104,7 @@ uint64_t feed_fill(MusicFeed& f, MusicRing& ring, uint64_t max_frames) {
 
 bool feed_rewind(MusicFeed& f) {
   f.loop_offset = 0;
+  if (f.replaying) return true;
   if (f.converter) {
     // Drop whatever the converter still holds from where the loop was.
     pcm_converter_flush(f.converter, f.converted.data());

@@ -2,7 +2,8 @@
 // format is not the output's, the converter, writing into the ring. At the
 // end of the audio (or where the file turns out broken) the converter is
 // flushed and the decoder rewound, so the loop is the file's audio from its
-// first sample to its last, again and again.
+// first sample to its last, again and again. A loop shorter than one step
+// is decoded once and then repeated from memory.
 #pragma once
 
 #include "audio/mp3_decoder.h"
@@ -22,6 +23,11 @@ struct MusicFeed {
   std::vector<int16_t> converted;     // one step in the output's format
   uint32_t loop_offset = 0;           // output frames written of the current loop
   bool stalled = false;               // the file gives nothing more; writing stops
+  // A loop no longer than one step is kept whole after its first pass and
+  // written again from here, rather than decoding a few frames per rewind.
+  std::vector<int16_t> short_loop;
+  uint32_t short_loop_frames = 0;
+  bool replaying = false;
 };
 
 // Takes the decoder (and closes it on failure). False when the format

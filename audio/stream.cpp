@@ -9,12 +9,6 @@
 
 namespace {
 
-// 65536 frames (1.5 s at 44.1 kHz, 512 kB with the loop offsets) whatever
-// the track's length: 1.1 s decoded ahead of the device, and 0.37 s of
-// played audio behind it, several times what the spectrum window (half of
-// 1024 frames) and the output's buffering reach back.
-constexpr uint64_t ring_capacity_frames = 65536;
-constexpr uint64_t ring_history_frames = 16384;
 // How often the decoder thread looks for room in the ring: the device
 // takes about 450 frames in that time.
 constexpr auto feeder_period = std::chrono::milliseconds(10);
@@ -68,14 +62,15 @@ Stream::~Stream() {
   feed_close(feed);
 }
 
-Stream* make_stream(Mp3Decoder* decoder, const Mp3Format& format, int output_rate) {
+Stream* make_stream(Mp3Decoder* decoder, const Mp3Format& format, int output_rate, uint64_t ring_frames) {
   Stream* s = new Stream;
   if (!feed_open(s->feed, decoder, format, output_rate)) {
     delete s;
     return nullptr;
   }
   s->output_rate = output_rate;
-  ring_allocate(s->ring, ring_capacity_frames, ring_history_frames);
+  // A quarter of the ring keeps what was played.
+  ring_allocate(s->ring, ring_frames, ring_frames / 4);
   // The first step now, so the device has something the moment play starts.
   feed_fill(s->feed, s->ring, 1);
   if (s->ring.written.load() == 0) {

@@ -63,11 +63,19 @@ struct Stream {
   int file_channels() const { return feed.format.channels; }
 };
 
+// 65536 frames (1.5 s at 44.1 kHz, 512 kB with the loop offsets) whatever
+// the track's length: 1.1 s decoded ahead of the device, and 0.37 s of
+// played audio behind it, several times what the spectrum window (half of
+// 1024 frames) and the output's buffering reach back.
+constexpr uint64_t stream_ring_frames = 65536;
+
 // Makes a stream of the decoder's file for an output at output_rate and
 // decodes its first step, so that playback can start at once. Takes the
 // decoder; null (decoder closed) when the format cannot be converted or
-// nothing decodes.
-Stream* make_stream(Mp3Decoder* decoder, const Mp3Format& format, int output_rate);
+// nothing decodes. A smaller ring (at least 16384 frames, to hold a step at
+// any rate) serves the fuzz target, which plays only a few buffers.
+Stream* make_stream(Mp3Decoder* decoder, const Mp3Format& format, int output_rate,
+                    uint64_t ring_frames = stream_ring_frames);
 
 // Starts the decoder thread, which keeps the ring filled from then on.
 void start_feeder(Stream& s);

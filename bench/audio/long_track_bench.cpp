@@ -44,9 +44,7 @@ long resident_kb() {
   return kb;
 }
 
-double ms_since(Clock::time_point t0) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
+double ms_since(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
 
 // One measurement, in its own process: prints "open_ms first_buffer_ms
 // baseline_kb playing_kb".
@@ -156,8 +154,7 @@ int main(int argc, char** argv) {
   std::remove(long_track.c_str());
 
   std::printf("\nmedians of %d alternating runs, each in a fresh process\n\n", rounds);
-  std::printf("%-34s %12s %14s %12s %12s %12s\n", "", "open ms", "1st buffer ms", "before kB", "after kB",
-              "growth kB");
+  std::printf("%-34s %12s %14s %12s %12s %12s\n", "", "open ms", "1st buffer ms", "before kB", "after kB", "growth kB");
   for (const Series& s : series) {
     const double before = median(s.figures[2]), after = median(s.figures[3]);
     std::printf("%-34s %12.2f %14.2f %12.0f %12.0f %12.0f\n", s.what, median(s.figures[0]), median(s.figures[1]),
@@ -166,8 +163,9 @@ int main(int argc, char** argv) {
   const double open_gap = median(series[1].figures[0]) - median(series[0].figures[0]);
   const double first_gap = median(series[1].figures[1]) - median(series[0].figures[1]);
   const double rss_gap = median(series[1].figures[3]) - median(series[0].figures[3]);
-  std::printf("\nstreamed, 10 min minus 30 s: open %+.2f ms, first buffer %+.2f ms, resident %+.0f kB "
-              "(goal: within 5 ms and 8 MB)\n",
-              open_gap, first_gap, rss_gap);
+  std::printf(
+      "\nstreamed, 10 min minus 30 s: open %+.2f ms, first buffer %+.2f ms, resident %+.0f kB "
+      "(goal: within 5 ms and 8 MB)\n",
+      open_gap, first_gap, rss_gap);
   return 0;
 }
