@@ -1,6 +1,5 @@
 #include "assets/picture_decode.h"
 
-#include <stb_image_resize.h>
 #include <turbojpeg.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <utility>
 
 #include "assets/file_bytes.h"
+#include "assets/picture_resample.h"
 
 namespace {
 
@@ -83,31 +83,28 @@ bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, Pict
       decode_scale(width, height, std::min(texture_width, width), std::min(texture_height, height));
   const int decoded_width = TJSCALED(width, scale);
   const int decoded_height = TJSCALED(height, scale);
-  // Decoded and resampled as packed RGB, a quarter less work and memory than
-  // RGBA; the fourth byte is added by the pixel pass.
-  std::vector<uint8_t> decoded(static_cast<size_t>(decoded_width) * decoded_height * 3);
-  // Any warning (a truncated or damaged stream) counts as a failure too.
-  if (tjDecompress2(decompressor.get(), jpeg, size, decoded.data(), decoded_width, 0, decoded_height, TJPF_RGB,
-                    TJFLAG_BOTTOMUP) != 0) {
-    return false;
-  }
-
-  // Pictures already at their texture size (after any reduced-scale decode)
-  // need no resampling.
   const size_t texel_count = static_cast<size_t>(texture_width) * texture_height;
-  std::vector<uint8_t> resampled;
-  const uint8_t* rgb = decoded.data();
-  if (decoded_width != texture_width || decoded_height != texture_height) {
-    resampled.resize(texel_count * 3);
-    if (stbir_resize_uint8(decoded.data(), decoded_width, decoded_height, 0, resampled.data(), texture_width,
-                           texture_height, 0, 3) == 0) {
+  std::vector<uint8_t> rgba(texel_count * 4);
+  // Any warning (a truncated or damaged stream) counts as a failure too.
+  if (decoded_width == texture_width && decoded_height == texture_height) {
+    // Already at its texture size (after any reduced-scale decode): decoded
+    // straight into the texels, the pixel pass run over them in place.
+    if (tjDecompress2(decompressor.get(), jpeg, size, rgba.data(), decoded_width, 0, decoded_height, TJPF_RGBX,
+                      TJFLAG_BOTTOMUP) != 0) {
       return false;
     }
-    rgb = resampled.data();
+    picture_pixel_pass(PicturePixels::rgbx, rgba.data(), rgba.data(), texel_count);
+  } else {
+    // Decoded as packed RGB, a quarter less work and memory than RGBA; the
+    // resampler adds the fourth byte.
+    std::vector<uint8_t> decoded(static_cast<size_t>(decoded_width) * decoded_height * 3);
+    if (tjDecompress2(decompressor.get(), jpeg, size, decoded.data(), decoded_width, 0, decoded_height, TJPF_RGB,
+                      TJFLAG_BOTTOMUP) != 0) {
+      return false;
+    }
+    resample_picture(decoded.data(), decoded_width, decoded_height, texture_width, texture_height, kPictureFourthByte,
+                     rgba.data());
   }
-
-  std::vector<uint8_t> rgba(texel_count * 4);
-  picture_pixel_pass(PicturePixels::rgb, rgb, rgba.data(), texel_count);
 
   out->width = texture_width;
   out->height = texture_height;

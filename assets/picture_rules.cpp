@@ -19,6 +19,15 @@ void picture_pixel_pass(PicturePixels layout, const uint8_t* source, uint8_t* rg
     }
     return;
   }
+  if (layout == PicturePixels::rgbx) {
+    for (size_t i = 0; i < count; ++i) {
+      rgba[4 * i] = source[4 * i];
+      rgba[4 * i + 1] = source[4 * i + 1];
+      rgba[4 * i + 2] = source[4 * i + 2];
+      rgba[4 * i + 3] = kPictureFourthByte;
+    }
+    return;
+  }
   for (size_t i = 0; i < count; ++i) {
     // Read all three before writing: source and rgba may be one buffer.
     const uint8_t blue = source[4 * i];

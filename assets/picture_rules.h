@@ -20,8 +20,10 @@ int picture_texture_size(int pixel_size, int max_size);
 enum class PicturePixels {
   rgb,   // three bytes: red, green, blue
   bgrx,  // four bytes: blue, green, red, anything (a GDI 32-bit bitmap)
+  rgbx,  // four bytes: red, green, blue, anything
 };
 
 // Writes `count` pixels as red, green, blue, kPictureFourthByte to rgba,
-// keeping their order. For bgrx, source and rgba may be the same buffer.
+// keeping their order. For bgrx and rgbx, source and rgba may be the same
+// buffer.
 void picture_pixel_pass(PicturePixels layout, const uint8_t* source, uint8_t* rgba, size_t count);

@@ -2,11 +2,15 @@
 
 #include "platform/gl.h"
 
+#include "assets/picture_prefetch.h"
+
 int load_picture_texture(const char* path, uint32_t* texture_out) {
   GLint max_size = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_size);
   PictureImage image;
-  if (!load_picture_image(path, max_size, &image)) return 0;
+  // A picture decoded ahead on the worker is the same image; any other is
+  // decoded here.
+  if (!take_prefetched_picture(path, max_size, &image) && !load_picture_image(path, max_size, &image)) return 0;
   upload_picture_texture(image, texture_out);
   return 1;
 }

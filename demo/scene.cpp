@@ -5,6 +5,9 @@
 
 #include "platform/gl.h"
 
+#include <iterator>
+
+#include "assets/picture_prefetch.h"
 #include "assets/picture_texture.h"
 #include "audio/bass.h"
 #include "platform/platform.h"
@@ -64,6 +67,17 @@ ParticleFountain scene_fountain;
 // Functions.
 namespace {
 
+// The eight pictures in their loading order, each with the name it gets.
+struct ScenePicture {
+  const char* path;
+  uint32_t* texture;
+};
+const ScenePicture scene_pictures[] = {
+    {"data/texture.jpg", &sphere_texture}, {"data/serce.jpg", &mesh_texture}, {"data/ip.jpg", &backdrop_texture},
+    {"data/cover.jpg", &cover_texture},    {"data/c.jpg", &pulse_texture},    {"data/credits.jpg", &credits_texture},
+    {"data/part.jpg", &particle_texture},  {"data/env.jpg", &env_texture},
+};
+
 // Alphas formed with double constants are narrowed when handed to GL.
 float narrowed(double value) { return static_cast<float>(value); }
 
@@ -71,19 +85,18 @@ float narrowed(double value) { return static_cast<float>(value); }
 
 Scene::Scene() { start_ms = static_cast<float>(platform::time_get_time()); }
 
+void prefetch_scene_pictures() {
+  const char* paths[std::size(scene_pictures)];
+  for (size_t i = 0; i < std::size(scene_pictures); ++i) paths[i] = scene_pictures[i].path;
+  prefetch_pictures(paths, static_cast<int>(std::size(scene_pictures)));
+}
+
 bool Scene::init() {
   scene_fountain.reset();
 
   // Loading order matters: the filter settings below land on the last
   // picture that loaded, and the names come out in this order.
-  load_picture_texture("data/texture.jpg", &sphere_texture);
-  load_picture_texture("data/serce.jpg", &mesh_texture);
-  load_picture_texture("data/ip.jpg", &backdrop_texture);
-  load_picture_texture("data/cover.jpg", &cover_texture);
-  load_picture_texture("data/c.jpg", &pulse_texture);
-  load_picture_texture("data/credits.jpg", &credits_texture);
-  load_picture_texture("data/part.jpg", &particle_texture);
-  load_picture_texture("data/env.jpg", &env_texture);
+  for (const ScenePicture& picture : scene_pictures) load_picture_texture(picture.path, picture.texture);
 
   // Acts on whatever texture is bound now: the picture that loaded last.
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);

@@ -19,6 +19,11 @@ class Scene {
   float music_seconds = 0.0f;
 };
 
+// Starts decoding the scene's pictures, from the working directory as it is
+// now, on a worker thread, so that Scene::init finds them ready and only
+// uploads them (in its own order, on its own thread). Makes no GL call.
+void prefetch_scene_pictures();
+
 // The one Scene, built during static construction after demo_mesh and the
 // FrameTimer (see app/main.cpp).
 extern Scene scene;

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake pkg-config git
   libsdl2-dev libgl1-mesa-dri libglu1-mesa-dev libosmesa6-dev libegl-dev
   libmpg123-dev libsamplerate0-dev libturbojpeg0-dev libkissfft-dev libmp3lame-dev lame libasound2-dev
-  libfreetype-dev fonts-dejavu-core libstb-dev libpng-dev
+  libfreetype-dev fonts-dejavu-core libstb-dev libpng-dev libyuv-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xfonts-base x11-utils x11-apps xdotool imagemagick

@@ -12,5 +12,5 @@ if [ -z "${ZARNIC_INSIDE_XVFB:-}" ]; then
 fi
 for _ in $(seq "$runs"); do
   ZARNIC_T0_NS=$(date +%s%N) SDL_AUDIODRIVER=dummy "$build/bench/app/bench_app_first_frame"
-done | sort -n -k2 | awk '{ print } { v[NR] = $2 }
+done | grep '^first_frame ' | sort -n -k2 | awk '{ print } { v[NR] = $2 }
   END { printf "first frame ms: min %.1f median %.1f max %.1f over %d runs\n", v[1], v[int((NR + 1) / 2)], v[NR], NR }'

@@ -1,32 +1,59 @@
 #!/usr/bin/env bash
-# The demo's first presented frame and main-phase frame rate, the Linux build
-# and the Windows build (under wine) taking turns on one virtual 1024x768x24
-# X screen, RUNS times each, from the repository root (the real data).
-#   bench/app/side_by_side.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR [RUNS]
+# The demo's start-up against the bare GL program, side by side: RUNS runs of
+# each, alternating, on one virtual 1024x768x24 X screen, from the repository
+# root (the real data). Prints process start to first presented frame for
+# both (min / median / max), their ratio, and Scene::init split into its
+# parts (medians), with the machine's load before and after.
+#   bench/app/side_by_side.sh BUILD_DIR [RUNS]
 set -euo pipefail
-linux_probe=$(realpath "$1")/bench/app/bench_app_show_probe
-windows_probe=$(realpath "$2")/bench/app/bench_app_show_probe.exe
-runs=${3:-3}
+build=$(realpath "$1")
+runs=${2:-8}
 cd "$(dirname "$0")/../.."
 if [ -z "${ZARNIC_INSIDE_XVFB:-}" ]; then
-  ZARNIC_INSIDE_XVFB=1 exec xvfb-run -a -n $(( 100 + RANDOM % 800 )) \
-    -s "-screen 0 1024x768x24" bash "$0" "$@"
+  ZARNIC_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build" "$runs"
 fi
-export WINEPREFIX="${WINEPREFIX:-$PWD/build-win/wine}" WINEDEBUG=-all
-# A wineserver kept running across the runs, with its desktop process on this
-# screen: each Windows run then pays for starting its own process, as a
-# second start on a Windows machine would, not for booting wine.
-wineserver -k 2>/dev/null || true
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
-trap 'wineserver -k 2>/dev/null || true' EXIT
-
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for _ in $(seq "$runs"); do
-  ZARNIC_T0_NS=$(date +%s%N) SDL_AUDIODRIVER=dummy "$linux_probe" | sed 's/^/linux /'
-  ZARNIC_T0_NS=$(date +%s%N) wine "$windows_probe" | sed 's/^/windows /'
-done | tee /dev/stderr | awk '
-  $2 == "first_frame_ms" { first[$1] = first[$1] " " $3 }
-  $2 == "main_phase_fps" { fps[$1] = fps[$1] " " $3 }
-  END {
-    for (build in first) print build, "first frame ms:" first[build], "| main-phase fps:" fps[build]
-  }'
+  ZARNIC_T0_NS=$(date +%s%N) SDL_AUDIODRIVER=dummy "$build/bench/app/bench_app_bare_first_frame" >>"$out/bare"
+  ZARNIC_T0_NS=$(date +%s%N) SDL_AUDIODRIVER=dummy "$build/bench/app/bench_app_first_frame" >>"$out/demo"
+done
+echo "load after:  $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# Min, median and max of the value after KEY on the lines starting with TAG.
+stats() {
+  awk -v tag="$2" -v key="$3" '$1 == tag { for (i = 1; i < NF; ++i) if ($i == key) print $(i + 1) }' "$1" | sort -g |
+    awk '{ v[NR] = $1 } END { if (NR) printf "%.1f %.1f %.1f", v[1], (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[NR] }'
+}
+median() { stats "$@" | cut -d' ' -f2; }
+
+read -r bare_min bare_median bare_max <<<"$(stats "$out/bare" bare first_frame)"
+read -r demo_min demo_median demo_max <<<"$(stats "$out/demo" first_frame first_frame)"
+printf '%-44s %8s %8s %8s\n' "ms, $runs runs each" min median max
+printf '%-44s %8s %8s %8s\n' "bare program: start to first present" "$bare_min" "$bare_median" "$bare_max"
+printf '%-44s %8s %8s %8s\n' "demo: start to first present" "$demo_min" "$demo_median" "$demo_max"
+read -r bare_cpu_min bare_cpu_median bare_cpu_max <<<"$(stats "$out/bare" bare cpu)"
+read -r demo_cpu_min demo_cpu_median demo_cpu_max <<<"$(stats "$out/demo" first_frame cpu)"
+printf '%-44s %8s %8s %8s\n' "bare program: CPU time by first present" "$bare_cpu_min" "$bare_cpu_median" "$bare_cpu_max"
+printf '%-44s %8s %8s %8s\n' "demo: CPU time by first present" "$demo_cpu_min" "$demo_cpu_median" "$demo_cpu_max"
+awk -v a="$demo_median" -v b="$bare_median" -v c="$demo_min" -v d="$bare_min" -v e="$demo_cpu_median" \
+  -v f="$bare_cpu_median" 'BEGIN { printf "demo / bare: %.2f (medians), %.2f (minima), CPU time %.2f (medians)\n",
+                                    a / b, c / d, e / f }'
+echo "demo, medians: before main $(median "$out/demo" first_frame before_main)," \
+  "window $(median "$out/demo" first_frame window) (audio device $(median "$out/demo" first_frame audio_init))," \
+  "Scene::init $(median "$out/demo" first_frame scene_init) (CPU $(median "$out/demo" first_frame scene_init_cpu))," \
+  "first frame $(median "$out/demo" first_frame frame)"
+echo "bare, medians: before main $(median "$out/bare" bare before_main), window $(median "$out/bare" bare window)," \
+  "first frame $(median "$out/bare" bare frame)"
+printf 'Scene::init parts, medians:'
+for part in pictures tex_settings quadric bind_arrays music_open music_play capture_texture; do
+  printf ' %s %s' "$part" "$(stats "$out/demo" scene_init_parts "$part" | awk '{ print $2 }')"
+done
+echo
+for picture in $(awk '$1 == "picture" { print $2 }' "$out/demo" | awk '!seen[$0]++'); do
+  grep "^picture $picture " "$out/demo" | sed 's/^picture [^ ]* /picture_one /' >"$out/one"
+  printf '  %-12s' "$picture"
+  for part in total read decode rest upload; do printf ' %s %s' "$part" "$(median "$out/one" picture_one "$part")"; done
+  echo
+done

@@ -18,6 +18,7 @@
 #include "assets/picture_texture.h"
 #include "platform/script/platform_script.h"
 #include "tools/datagen/mesh_writer.h"
+#include "tests/assets/reference_picture.h"
 #include "tests/assets/test_pictures.h"
 
 namespace {
@@ -57,15 +58,6 @@ MeshData torus_mesh(int rings, int segments) {
   return mesh;
 }
 
-// Smooth shading with some texture, roughly what a photo costs to decode.
-std::vector<uint8_t> picture_like_jpeg(int width, int height) {
-  return make_jpeg(width, height, [=](int x, int y) {
-    const double wave = std::sin(x * 0.05) * std::cos(y * 0.07);
-    return Rgb{static_cast<uint8_t>(255 * x / width), static_cast<uint8_t>(255 * y / height),
-               static_cast<uint8_t>(128 + 100 * wave + (x * 7 + y * 13) % 17)};
-  });
-}
-
 // Changes into a directory holding data/ with the default set, and says
 // which one it is.
 std::string find_or_make_data_set() {
@@ -82,7 +74,7 @@ std::string find_or_make_data_set() {
   const int sizes[8][2] = {{256, 256}, {640, 480}, {800, 600}, {800, 600},
                            {300, 200}, {800, 600}, {64, 64},   {256, 256}};
   for (int i = 0; i < 8; ++i) {
-    write_file(kPicturePaths[i], picture_like_jpeg(sizes[i][0], sizes[i][1]));
+    write_file(kPicturePaths[i], make_photo_like_jpeg(sizes[i][0], sizes[i][1]));
   }
   return std::string("generated set in ") + scratch;
 }
@@ -141,6 +133,46 @@ void BM_DecodeDefaultPictures(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DecodeDefaultPictures)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same with the earlier resampler (stb_image_resize), side by side.
+void BM_DecodeDefaultPicturesEarlierResampler(benchmark::State& state) {
+  state.SetLabel(enter_data_set_directory());
+  std::vector<std::vector<uint8_t>> jpegs;
+  for (const char* path : kPicturePaths) {
+    jpegs.emplace_back();
+    read_file_bytes(path, &jpegs.back());
+  }
+  for (auto _ : state) {
+    for (const auto& jpeg : jpegs) {
+      PictureImage image;
+      if (!reference_picture(jpeg, 16384, &image)) state.SkipWithError("picture did not decode");
+      benchmark::DoNotOptimize(image.rgba.data());
+    }
+  }
+}
+BENCHMARK(BM_DecodeDefaultPicturesEarlierResampler)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One picture at a time (first argument: its place in the loading order),
+// with the current resampler (second argument 0) or the earlier one (1).
+void BM_DecodeOnePicture(benchmark::State& state) {
+  enter_data_set_directory();
+  const char* path = kPicturePaths[state.range(0)];
+  const bool earlier = state.range(1) != 0;
+  state.SetLabel(std::string(path) + (earlier ? " earlier resampler" : ""));
+  std::vector<uint8_t> jpeg;
+  read_file_bytes(path, &jpeg);
+  for (auto _ : state) {
+    PictureImage image;
+    const bool ok =
+        earlier ? reference_picture(jpeg, 16384, &image) : decode_picture(jpeg.data(), jpeg.size(), 16384, &image);
+    if (!ok) state.SkipWithError("picture did not decode");
+    benchmark::DoNotOptimize(image.rgba.data());
+  }
+}
+BENCHMARK(BM_DecodeOnePicture)
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // 65,535 vertices (a 255 x 257 torus) with 131,070 triangles: the largest
 // mesh whose every vertex a 16-bit index can reach.

@@ -54,11 +54,11 @@ SDL_AudioDeviceID open_device(int rate) {
 SDL_AudioDeviceID open_default_device(int rate) {
   snd_lib_error_set_handler(ignore_alsa_error);
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
-  SDL_AudioDeviceID id = open_device(rate);
-  if (id != 0 && std::strcmp(SDL_GetCurrentAudioDriver(), "dummy") == 0) {
-    SDL_CloseAudioDevice(id);
-    id = 0;
-  }
+  // Known before any device opens: opening the dummy device only to close it
+  // again cost the start-up tens of milliseconds (closing waits for its
+  // thread to wake).
+  const char* driver = SDL_GetCurrentAudioDriver();
+  SDL_AudioDeviceID id = driver != nullptr && std::strcmp(driver, "dummy") == 0 ? 0 : open_device(rate);
   if (id == 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
   return id;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/picture_prefetch.h"
 #include "assets/picture_texture.h"
 #include "platform/script/platform_script.h"
 #include "tests/assets/test_pictures.h"
@@ -166,6 +167,49 @@ TEST_F(PictureTexture, FailuresLeaveTheNameAndTheTexturesAlone) {
     // the call would open a gap.
     EXPECT_EQ(generate_name(), before + 1) << "a texture name was generated";
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  }
+}
+
+// The texels of the texture bound now, as GL holds them.
+std::vector<uint8_t> bound_texels() {
+  GLint width = 0, height = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+  std::vector<uint8_t> texels(static_cast<size_t>(width) * height * 4);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+  return texels;
+}
+
+TEST_F(PictureTexture, PrefetchedPicturesMakeTheSameTexturesAndFailuresStayFailures) {
+  const char* pictures[] = {"prefetch_a.jpg", "prefetch_b.jpg", "prefetch_c.jpg"};
+  ASSERT_TRUE(write_file(pictures[0], make_quadrant_jpeg(640, 480)));
+  ASSERT_TRUE(write_file(pictures[1], make_photo_like_jpeg(800, 600)));
+  ASSERT_TRUE(write_file(pictures[2], make_quadrant_jpeg(64, 64)));
+  ASSERT_TRUE(write_file("prefetch_garbage.jpg", {'h', 'e', 'l', 'l', 'o'}));
+
+  std::vector<std::vector<uint8_t>> expected;
+  for (const char* path : pictures) {
+    uint32_t texture = 0;
+    ASSERT_EQ(load_picture_texture(path, &texture), 1);
+    expected.push_back(bound_texels());
+  }
+
+  const char* prefetched[] = {pictures[0], pictures[1], pictures[2], "prefetch_missing.jpg", "prefetch_garbage.jpg"};
+  prefetch_pictures(prefetched, 5);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(pictures[i]);
+    uint32_t texture = 0;
+    ASSERT_EQ(load_picture_texture(pictures[i], &texture), 1);
+    EXPECT_EQ(bound_texture(), texture);
+    EXPECT_TRUE(bound_texels() == expected[i]) << "the texture differs from one decoded on the spot";
+  }
+  for (const char* path : {"prefetch_missing.jpg", "prefetch_garbage.jpg"}) {
+    SCOPED_TRACE(path);
+    const GLuint before = generate_name();
+    uint32_t texture = 0xC0FFEEu;
+    EXPECT_EQ(load_picture_texture(path, &texture), 0);
+    EXPECT_EQ(texture, 0xC0FFEEu);
+    EXPECT_EQ(generate_name(), before + 1) << "a texture name was generated";
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <turbojpeg.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -52,6 +53,16 @@ inline std::vector<uint8_t> make_quadrant_jpeg(int width, int height) {
     const bool bottom = y >= height / 2;
     if (bottom) return right ? kGreen : kRed;
     return right ? kWhite : kBlue;
+  });
+}
+
+// Smooth shading with some fine texture, roughly what a photo costs to
+// decode and how it resamples.
+inline std::vector<uint8_t> make_photo_like_jpeg(int width, int height) {
+  return make_jpeg(width, height, [=](int x, int y) {
+    const double wave = std::sin(x * 0.05) * std::cos(y * 0.07);
+    return Rgb{static_cast<uint8_t>(255 * x / width), static_cast<uint8_t>(255 * y / height),
+               static_cast<uint8_t>(128 + 100 * wave + (x * 7 + y * 13) % 17)};
   });
 }
 

@@ -4,7 +4,10 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <vector>
 
 #include "audio/scripted/scripted_music.h"
 #include "demo/scene.h"
@@ -120,6 +123,62 @@ TEST_F(SceneInitTest, LeavesSphereMapConfiguredButOffAndStartsTheMusicLooping) {
     EXPECT_EQ(p.life, 1.0f);
     EXPECT_EQ(p.velocity.y, 0.02f);
     EXPECT_EQ(p.position.x, 0.0f);
+  }
+}
+
+// What Scene::init left in each picture's texture: its name, filters and
+// texels.
+struct PictureTextures {
+  uint32_t names[8] = {};
+  GLint mag_filters[8] = {};
+  std::vector<uint8_t> texels[8];
+};
+
+PictureTextures picture_textures() {
+  PictureTextures result;
+  for (int i = 0; i < 8; ++i) {
+    result.names[i] = *picture_names[i];
+    if (result.names[i] == 0) continue;
+    result.mag_filters[i] = texture_parameter(result.names[i], GL_TEXTURE_MAG_FILTER);
+    GLint height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    result.texels[i].resize(static_cast<size_t>(texture_width(result.names[i])) * height * 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, result.texels[i].data());
+  }
+  return result;
+}
+
+TEST_F(SceneInitTest, PicturesDecodedAheadGiveTheSameTexturesInTheSameOrder) {
+  for (const bool with_env : {true, false}) {
+    SCOPED_TRACE(with_env ? "all pictures" : "env.jpg missing");
+    start(with_env);
+    const PictureTextures on_the_spot = picture_textures();
+    TearDown();
+
+    // As the demo's main does it: the prefetch starts from the data folder
+    // before the window (here the offscreen context) exists.
+    data_root = make_test_data(with_env);
+    ASSERT_EQ(chdir(data_root.c_str()), 0);
+    prefetch_scene_pictures();
+    fill_test_mesh(&test_mesh);
+    demo_mesh = &test_mesh;
+    ASSERT_TRUE(show::open_offscreen_window());
+    show::reset_show_state();
+    show::start_show();
+    const PictureTextures prefetched = picture_textures();
+    TearDown();
+
+    for (int i = 0; i < 8; ++i) {
+      SCOPED_TRACE(test_pictures[i].file);
+      // The context lives on between starts, so names count on; their order
+      // and gaps must match.
+      ASSERT_EQ(prefetched.names[i] == 0, on_the_spot.names[i] == 0);
+      if (prefetched.names[i] != 0) {
+        EXPECT_EQ(prefetched.names[i] - prefetched.names[0], on_the_spot.names[i] - on_the_spot.names[0]);
+      }
+      EXPECT_EQ(prefetched.mag_filters[i], on_the_spot.mag_filters[i]);
+      EXPECT_TRUE(prefetched.texels[i] == on_the_spot.texels[i]);
+    }
   }
 }
 

@@ -300,26 +300,4 @@ TEST(OlePictureLoader, LoadsTheDemosJpegs) {
   ASSERT_TRUE(SetCurrentDirectoryA(environment->folder.c_str()));
 }
 
-TEST(PicturePixelPass, GivesRedGreenBlueAndOneHundredFromEitherLayout) {
-  struct Case {
-    PicturePixels layout;
-    std::vector<uint8_t> in;
-  };
-  const std::vector<uint8_t> expected = {10, 20, 30, 100, 200, 150, 0, 100, 255, 255, 255, 100};
-  const Case cases[] = {
-      {PicturePixels::rgb, {10, 20, 30, 200, 150, 0, 255, 255, 255}},
-      {PicturePixels::bgrx, {30, 20, 10, 0, 0, 150, 200, 255, 255, 255, 255, 7}},
-  };
-  for (const Case& c : cases) {
-    std::vector<uint8_t> out(12, 0xEE);
-    picture_pixel_pass(c.layout, c.in.data(), out.data(), 3);
-    EXPECT_EQ(out, expected);
-    if (c.layout == PicturePixels::bgrx) {
-      std::vector<uint8_t> in_place = c.in;
-      picture_pixel_pass(c.layout, in_place.data(), in_place.data(), 3);
-      EXPECT_EQ(in_place, expected) << "in place";
-    }
-  }
-}
-
 }  // namespace

@@ -1,0 +1,140 @@
+// Pictures decoded ahead on the worker: handed over only when they are what a
+// decode on the spot would give now, otherwise left to the caller.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "assets/picture_prefetch.h"
+#include "tests/assets/test_pictures.h"
+
+namespace {
+
+constexpr int no_cap = 16384;
+
+class PicturePrefetch : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    std::string pattern = ::testing::TempDir() + "picture_prefetch_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    ASSERT_EQ(chdir(pattern.c_str()), 0);
+  }
+
+  static PictureImage decoded_now(const char* path, int max_size) {
+    PictureImage image;
+    EXPECT_TRUE(load_picture_image(path, max_size, &image)) << path;
+    return image;
+  }
+};
+
+TEST_F(PicturePrefetch, HandsOverTheSameImageOnceForEachPicture) {
+  ASSERT_TRUE(write_file("a.jpg", make_quadrant_jpeg(300, 200)));
+  ASSERT_TRUE(write_file("b.jpg", make_photo_like_jpeg(800, 678)));
+  ASSERT_TRUE(write_file("c.jpg", make_quadrant_jpeg(64, 64)));
+  const char* paths[] = {"a.jpg", "b.jpg", "c.jpg"};
+  prefetch_pictures(paths, 3);
+
+  // Taken out of order: the worker's order does not matter to the caller.
+  for (const char* path : {"b.jpg", "a.jpg", "c.jpg"}) {
+    SCOPED_TRACE(path);
+    PictureImage image;
+    ASSERT_TRUE(take_prefetched_picture(path, no_cap, &image));
+    const PictureImage expected = decoded_now(path, no_cap);
+    EXPECT_EQ(image.width, expected.width);
+    EXPECT_EQ(image.height, expected.height);
+    EXPECT_TRUE(image.rgba == expected.rgba) << "the prefetched texels differ from a decode now";
+    EXPECT_FALSE(take_prefetched_picture(path, no_cap, &image)) << "handed over twice";
+  }
+}
+
+TEST_F(PicturePrefetch, LeavesToTheCallerWhatItCannotVouchFor) {
+  const std::vector<uint8_t> picture = make_quadrant_jpeg(800, 600);  // a 1024 x 512 texture
+  struct Case {
+    const char* name;
+    const char* path;
+    int max_size;
+  };
+  const Case cases[] = {
+      {"missing file", "missing.jpg", no_cap},
+      {"garbage", "garbage.jpg", no_cap},
+      {"rewritten after the prefetch", "rewritten.jpg", no_cap},
+      {"removed after the prefetch", "removed.jpg", no_cap},
+      {"added after the prefetch", "added.jpg", no_cap},
+      {"texture larger than the cap", "capped.jpg", 512},
+      {"never prefetched", "other.jpg", no_cap},
+      {"a URL", "http://127.0.0.1/picture.jpg", no_cap},
+  };
+  ASSERT_TRUE(write_file("garbage.jpg", {'n', 'o', 't', ' ', 'a', ' ', 'J', 'P', 'E', 'G'}));
+  for (const char* path : {"rewritten.jpg", "removed.jpg", "capped.jpg", "other.jpg"}) {
+    ASSERT_TRUE(write_file(path, picture));
+  }
+  const char* paths[] = {"missing.jpg",
+                         "garbage.jpg",
+                         "rewritten.jpg",
+                         "removed.jpg",
+                         "added.jpg",
+                         "capped.jpg",
+                         "http://127.0.0.1/picture.jpg"};
+  prefetch_pictures(paths, 7);
+  // The worker goes in order: once the last one is done, every file has
+  // been read and decoded, and only then do two of them change.
+  PictureImage last;
+  EXPECT_FALSE(take_prefetched_picture(paths[6], no_cap, &last));
+  ASSERT_TRUE(write_file("rewritten.jpg", make_quadrant_jpeg(300, 200)));
+  ASSERT_TRUE(write_file("added.jpg", picture));
+  ASSERT_EQ(std::remove("removed.jpg"), 0);
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PictureImage image;
+    EXPECT_FALSE(take_prefetched_picture(c.path, c.max_size, &image));
+    EXPECT_EQ(image.width, 0);
+    EXPECT_TRUE(image.rgba.empty());
+  }
+}
+
+TEST_F(PicturePrefetch, ACapTheTextureFitsTakesThePrefetchedImage) {
+  ASSERT_TRUE(write_file("fits.jpg", make_quadrant_jpeg(700, 600)));  // 512 x 512
+  const char* paths[] = {"fits.jpg"};
+  prefetch_pictures(paths, 1);
+  PictureImage image;
+  ASSERT_TRUE(take_prefetched_picture("fits.jpg", 600, &image));
+  const PictureImage expected = decoded_now("fits.jpg", 600);
+  EXPECT_EQ(image.width, 512);
+  EXPECT_TRUE(image.rgba == expected.rgba);
+}
+
+TEST_F(PicturePrefetch, PathsKeepTheDirectoryTheyWerePrefetchedFrom) {
+  ASSERT_TRUE(write_file("here.jpg", make_quadrant_jpeg(64, 64)));
+  const char* paths[] = {"here.jpg"};
+  prefetch_pictures(paths, 1);
+
+  char first[4096];
+  ASSERT_NE(getcwd(first, sizeof first), nullptr);
+  std::string second = ::testing::TempDir() + "picture_prefetch_other_XXXXXX";
+  ASSERT_NE(mkdtemp(second.data()), nullptr);
+  ASSERT_EQ(chdir(second.c_str()), 0);
+  ASSERT_TRUE(write_file("here.jpg", make_quadrant_jpeg(64, 64)));
+  PictureImage image;
+  EXPECT_FALSE(take_prefetched_picture("here.jpg", no_cap, &image)) << "same name, other directory";
+
+  ASSERT_EQ(chdir(first), 0);
+  EXPECT_TRUE(take_prefetched_picture("here.jpg", no_cap, &image));
+}
+
+TEST_F(PicturePrefetch, ANewPrefetchDropsWhatWasNotTaken) {
+  ASSERT_TRUE(write_file("old.jpg", make_quadrant_jpeg(64, 64)));
+  ASSERT_TRUE(write_file("new.jpg", make_quadrant_jpeg(32, 32)));
+  const char* old_paths[] = {"old.jpg"};
+  prefetch_pictures(old_paths, 1);
+  const char* new_paths[] = {"new.jpg"};
+  prefetch_pictures(new_paths, 1);
+  PictureImage image;
+  EXPECT_FALSE(take_prefetched_picture("old.jpg", no_cap, &image));
+  EXPECT_TRUE(take_prefetched_picture("new.jpg", no_cap, &image));
+  EXPECT_EQ(image.width, 32);
+}
+
+}  // namespace
