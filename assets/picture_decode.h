@@ -9,11 +9,11 @@
 
 // Composed paths, like the platform's path buffers, hold at most this many
 // characters including the terminator.
-constexpr size_t kPicturePathCapacity = 260;
+constexpr size_t picture_path_capacity = 260;
 // Pictures wider or taller than this are refused before anything is decoded.
-constexpr int kMaxPictureSide = 16384;
+constexpr int max_picture_side = 16384;
 // The fourth byte of every texel row the loader hands to GL.
-constexpr uint8_t kPictureFourthByte = 100;
+constexpr uint8_t picture_fourth_byte = 100;
 
 // A picture resampled to its texture size: width x height RGBA pixels,
 // bottom row first, rows packed with no gap.
@@ -25,9 +25,9 @@ struct PictureImage {
 
 // The full path of a picture: the working directory, '/', then path; a path
 // containing "http://" anywhere is taken unchanged. False when the result
-// does not fit kPicturePathCapacity with its terminator, or the working
+// does not fit picture_path_capacity with its terminator, or the working
 // directory cannot be read.
-bool compose_picture_path(const char* path, char (&full)[kPicturePathCapacity]);
+bool compose_picture_path(const char* path, char (&full)[picture_path_capacity]);
 
 // The texture size for a picture side of pixel_size pixels: the power of two
 // nearest to it on a log scale, after capping it at max_size.
@@ -35,7 +35,7 @@ int picture_texture_size(int pixel_size, int max_size);
 
 // Decodes a JPEG held in memory and stretches the whole picture to its
 // texture size (each side capped at max_texture_size), bottom row first,
-// the fourth byte of each pixel set to kPictureFourthByte. False on
+// the fourth byte of each pixel set to picture_fourth_byte. False on
 // corrupt, truncated or oversized input; nothing is printed.
 bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, PictureImage* out);
 

@@ -14,12 +14,12 @@
 
 namespace {
 
-constexpr int kOutputRate = 44100;
-constexpr int kBufferFrames = 512;
-constexpr int64_t kBufferNs = 11'609'977;  // 512 frames at 44.1 kHz
+constexpr int output_rate = 44100;
+constexpr int buffer_frames = 512;
+constexpr int64_t buffer_ns = 11'609'977;  // 512 frames at 44.1 kHz
 // Clock corrections the device thread may apply before a buffer: none,
 // forward, back, and back by more than a buffer.
-constexpr int64_t kShifts[] = {0, 700, -300, -5000};
+constexpr int64_t shifts[] = {0, 700, -300, -5000};
 
 void require(bool condition) {
   if (!condition) std::abort();
@@ -37,12 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   require(pcm.rate >= 8000 && pcm.rate <= 48000);
   require(pcm.samples.size() % static_cast<size_t>(pcm.channels) == 0);
 
-  Stream* stream = make_stream(std::move(pcm), kOutputRate);
+  Stream* stream = make_stream(std::move(pcm), output_rate);
   if (stream == nullptr) return 0;
   start_stream(*stream, true, true);
-  int16_t out[kBufferFrames * output_channels] = {};
-  for (int i = 0; i < 4; ++i) render_stream(*stream, out, kBufferFrames, i * kBufferNs, kShifts[i]);
-  const Hearing hearing = hear_stream(*stream, 3 * kBufferNs, kBufferFrames);
+  int16_t out[buffer_frames * output_channels] = {};
+  for (int i = 0; i < 4; ++i) render_stream(*stream, out, buffer_frames, i * buffer_ns, shifts[i]);
+  const Hearing hearing = hear_stream(*stream, 3 * buffer_ns, buffer_frames);
   float mono[spectrum_input_samples];
   heard_window(*stream, hearing, mono);
   float bins[spectrum_bands];
