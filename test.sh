@@ -1,33 +1,190 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test.
-set -euo pipefail
+# Installs what is missing, then builds and runs the test stages asked for
+# (all of them by default, in the order below). A failing stage does not stop
+# the ones after it; the summary at the end has one line per stage and the
+# totals, and the exit status is non-zero when any stage failed.
+set -uo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh
+
+all_stages=(main asan fuzz options windows)
+
+usage() {
+  cat <<EOF
+usage: ./test.sh [stage ...]
+stages, run in the order given (all of them, in this order, when none is given):
+  main     build in build/ and run every test
+  asan     build in build-asan/ with AddressSanitizer and UndefinedBehaviorSanitizer and run every test
+  fuzz     build the libFuzzer targets with clang in build-fuzz/ and run each for a fixed count
+  options  configure and build each documented option combination in build-options/<name>/
+  windows  scripts/test-windows.sh: the Windows build's tests under wine
+EOF
+}
+
+stages=()
+for arg in "$@"; do
+  case "$arg" in
+    -h | --help)
+      usage
+      exit 0
+      ;;
+    main | asan | fuzz | options | windows) stages+=("$arg") ;;
+    *)
+      echo "test.sh: unknown stage '$arg'" >&2
+      usage >&2
+      exit 2
+      ;;
+  esac
+done
+[ ${#stages[@]} -eq 0 ] && stages=("${all_stages[@]}")
+
+scripts/install-deps.sh || {
+  echo "test.sh: installing the packages failed" >&2
+  exit 1
+}
 jobs="$(nproc)"
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure -j"$jobs"
+# Compiles through ccache when it is there: the option combinations share
+# most of their objects with each other and with the main and asan stages.
+# Without hashing the build folder, objects compiled in one build folder
+# serve the others.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_NOHASHDIR=true
+fi
 
-# Sanitizer stage: the whole test suite again, built with AddressSanitizer and
+stage_main() {
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" &&
+    cmake --build build -j"$jobs" &&
+    ctest --test-dir build --output-on-failure -j"$jobs"
+}
+
+# The whole test suite again, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer. Only leaks inside the GL and X driver libraries
 # are suppressed (tests/reliability/lsan.supp gives the reason for each).
 # Mesa's EGL and software-rendering drivers are preloaded so that they stay
 # mapped when SDL unloads them at shutdown: the records they keep in their own
 # globals then stay reachable instead of turning into leaks that no longer
 # have a library name to be matched by.
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARNIC_SANITIZE=ON -DZARNIC_BENCH=OFF
-cmake --build build-asan -j"$jobs"
-mesa_drivers="libEGL_mesa.so.0 $(ls /usr/lib/*/dri/swrast_dri.so 2>/dev/null | head -n 1)"
-LD_PRELOAD="$mesa_drivers" \
-ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0 \
-LSAN_OPTIONS="suppressions=$PWD/tests/reliability/lsan.supp:print_suppressions=0" \
-UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+stage_asan() {
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARNIC_SANITIZE=ON -DZARNIC_BENCH=OFF \
+    "${launcher[@]}" &&
+    cmake --build build-asan -j"$jobs" || return 1
+  local mesa_drivers
+  mesa_drivers="libEGL_mesa.so.0 $(ls /usr/lib/*/dri/swrast_dri.so 2>/dev/null | head -n 1)"
+  LD_PRELOAD="$mesa_drivers" \
+    ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0 \
+    LSAN_OPTIONS="suppressions=$PWD/tests/reliability/lsan.supp:print_suppressions=0" \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j"$jobs"
+}
 
-# Fuzz stage: every libFuzzer target for a fixed number of executions (about
-# a minute in all), from seeds the project's own writers make.
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZARNIC_FUZZ=ON -DZARNIC_TESTS=OFF -DZARNIC_BENCH=OFF
-cmake --build build-fuzz --target zarnic_fuzzers -j"$jobs"
-fuzz/run_fuzzers.sh build-fuzz
+# Every libFuzzer target for a fixed number of executions (about a minute in
+# all), from seeds the project's own writers make.
+stage_fuzz() {
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DZARNIC_FUZZ=ON -DZARNIC_TESTS=OFF -DZARNIC_BENCH=OFF "${launcher[@]}" &&
+    cmake --build build-fuzz --target zarnic_fuzzers -j"$jobs" &&
+    fuzz/run_fuzzers.sh build-fuzz
+}
+
+# Each option combination the README documents, configured from scratch and
+# built (everything in `all`, nothing run). One line per combination:
+# "option combination NAME: built" or "... FAILED".
+option_combinations=(
+  "default|"
+  "tests-off|-DZARNIC_TESTS=OFF"
+  "bench-off|-DZARNIC_BENCH=OFF"
+  "tests-and-bench-off|-DZARNIC_TESTS=OFF -DZARNIC_BENCH=OFF"
+  "sanitize|-DZARNIC_SANITIZE=ON"
+  "fuzz-clang|-DZARNIC_FUZZ=ON -DZARNIC_TESTS=OFF -DZARNIC_BENCH=OFF"
+)
+stage_options() {
+  local status=0 entry name flags dir
+  mkdir -p build-options
+  for entry in "${option_combinations[@]}"; do
+    name="${entry%%|*}"
+    flags="${entry#*|}"
+    dir="build-options/$name"
+    rm -rf "$dir"
+    local compilers=()
+    [ "$name" = fuzz-clang ] && compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+    # shellcheck disable=SC2086 # flags is a list of words
+    if cmake -S . -B "$dir" $flags "${compilers[@]}" "${launcher[@]}" >"$dir.log" 2>&1 &&
+      cmake --build "$dir" -j"$jobs" >>"$dir.log" 2>&1; then
+      echo "option combination $name: built"
+    else
+      echo "option combination $name: FAILED (last lines of $dir.log below)"
+      tail -n 30 "$dir.log"
+      status=1
+    fi
+  done
+  return $status
+}
+
+# The Windows build, cross-compiled and tested under wine by its own script.
+stage_windows() {
+  bash scripts/test-windows.sh
+}
+
+# Counts in a stage's log: "run passed failed". ctest-based stages add up
+# ctest's "N% tests passed, F tests failed out of M" lines; the fuzz stage
+# counts targets, the options stage combinations.
+count_results() {
+  local stage=$1 log=$2
+  case "$stage" in
+    fuzz)
+      local ok bad
+      ok=$(grep -cE '^fuzz_[a-z0-9_]+: [0-9]+ executions' "$log")
+      bad=$(grep -cE '^FAIL: ' "$log")
+      echo "$((ok + bad)) $ok $bad"
+      ;;
+    options)
+      local ok bad
+      ok=$(grep -cE '^option combination [a-z-]+: built$' "$log")
+      bad=$(grep -cE '^option combination [a-z-]+: FAILED' "$log")
+      echo "$((ok + bad)) $ok $bad"
+      ;;
+    *)
+      sed -nE 's/.*[0-9]+% tests passed, ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/p' "$log" |
+        awk '{ failed += $1; run += $2 } END { printf "%d %d %d\n", run, run - failed, failed }'
+      ;;
+  esac
+}
+
+logs="$(mktemp -d)"
+trap 'rm -rf "$logs"' EXIT
+summary=()
+total_passed=0
+total_failed=0
+any_failed=0
+for stage in "${stages[@]}"; do
+  echo
+  echo "=== stage $stage ==="
+  if [ "$stage" = windows ] && [ ! -f scripts/test-windows.sh ]; then
+    summary+=("$(printf '%-8s skipped: scripts/test-windows.sh not present' "$stage")")
+    continue
+  fi
+  log="$logs/$stage.log"
+  start=$SECONDS
+  "stage_$stage" 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  seconds=$((SECONDS - start))
+  read -r run passed failed < <(count_results "$stage" "$log")
+  # A stage that fails without a failing count (a build error, a crashed
+  # runner) still counts as one failure.
+  if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+  [ "$status" -ne 0 ] && any_failed=1
+  verdict=ok
+  [ "$status" -ne 0 ] && verdict=FAILED
+  summary+=("$(printf '%-8s %-6s %4d run, %4d passed, %4d failed, %5d s' "$stage" "$verdict" "$run" "$passed" \
+    "$failed" "$seconds")")
+  total_passed=$((total_passed + passed))
+  total_failed=$((total_failed + failed))
+done
+
+echo
+echo "=== summary ==="
+printf '%s\n' "${summary[@]}"
+echo "$total_passed passed, $total_failed failed"
+exit $any_failed

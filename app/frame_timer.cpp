@@ -7,6 +7,9 @@ namespace {
 // A counter this slow cannot measure anything the animation needs.
 constexpr double min_counter_frequency = 100.0;
 
+// Elapsed time is reported in tenths of a millisecond.
+constexpr double elapsed_units_per_second = 10000.0;
+
 }  // namespace
 
 FrameTimer::FrameTimer() {
@@ -32,7 +35,7 @@ void FrameTimer::end() {
 double FrameTimer::elapsed() {
   if (!has_counter) return 0.0;
   if (!elapsed_cached) {
-    elapsed_value = elapsed_ticks * 10000.0 / frequency_value;
+    elapsed_value = elapsed_ticks * elapsed_units_per_second / frequency_value;
     elapsed_cached = true;
   }
   return elapsed_value;

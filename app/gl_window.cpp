@@ -14,6 +14,8 @@ constexpr uint32_t error_box = MB_OK | MB_ICONEXCLAMATION;
 constexpr uint32_t shutdown_box = MB_OK | MB_ICONINFORMATION;
 constexpr uintptr_t frame_timer_id = 1;
 constexpr uint32_t frame_timer_period_ms = 1000;
+// The music device opens at the rate of CD audio.
+constexpr uint32_t audio_device_rate = 44100;
 
 // The viewport is a fixed 550-row band starting 100 rows up, whatever the
 // client height; the projection keeps the whole client's aspect.
@@ -31,6 +33,14 @@ PixelFormatDescriptor fixed_pixel_format() {
   descriptor.flags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
   descriptor.pixel_type = PFD_TYPE_RGBA;
   return descriptor;
+}
+
+// Every failure from the window onwards ends the same way: release
+// whatever was made so far, then tell the user.
+bool fail_creation(GlWindow& window, const char* text) {
+  window.destroy();
+  message_box(nullptr, text, "ERROR", error_box);
+  return false;
 }
 
 }  // namespace
@@ -101,9 +111,7 @@ bool GlWindow::create(const char* title, int width, int height, int bits, bool f
                                    client_rect.right - client_rect.left, client_rect.bottom - client_rect.top, nullptr,
                                    nullptr, instance_handle, nullptr);
   if (window_handle == nullptr) {
-    destroy();
-    message_box(nullptr, "Window error.", "ERROR", error_box);
-    return false;
+    return fail_creation(*this, "Window error.");
   }
   set_timer(window_handle, frame_timer_id, frame_timer_period_ms, nullptr);
 
@@ -116,31 +124,21 @@ bool GlWindow::create(const char* title, int width, int height, int bits, bool f
 
   device_context = get_dc(window_handle);
   if (device_context == nullptr) {
-    destroy();
-    message_box(nullptr, "Can't Create A GL Device Context.", "ERROR", error_box);
-    return false;
+    return fail_creation(*this, "Can't Create A GL Device Context.");
   }
   const int format_index = choose_pixel_format(device_context, &pixel_format);
   if (format_index == 0) {
-    destroy();
-    message_box(nullptr, "Can't Find A Suitable PixelFormat.", "ERROR", error_box);
-    return false;
+    return fail_creation(*this, "Can't Find A Suitable PixelFormat.");
   }
   if (!set_pixel_format(device_context, format_index, &pixel_format)) {
-    destroy();
-    message_box(nullptr, "Can't Set The PixelFormat.", "ERROR", error_box);
-    return false;
+    return fail_creation(*this, "Can't Set The PixelFormat.");
   }
   render_context = create_context(device_context);
   if (render_context == nullptr) {
-    destroy();
-    message_box(nullptr, "Can't Create A GL Rendering Context.", "ERROR", error_box);
-    return false;
+    return fail_creation(*this, "Can't Create A GL Rendering Context.");
   }
   if (!make_current(device_context, render_context)) {
-    destroy();
-    message_box(nullptr, "Can't Activate The GL Rendering Context.", "ERROR", error_box);
-    return false;
+    return fail_creation(*this, "Can't Activate The GL Rendering Context.");
   }
 
   show_window(window_handle, SW_SHOW);
@@ -148,9 +146,7 @@ bool GlWindow::create(const char* title, int width, int height, int bits, bool f
   set_focus(window_handle);
   resize(width, height);
   if (!init_gl()) {
-    destroy();
-    message_box(nullptr, "Initialization Failed.", "ERROR", error_box);
-    return false;
+    return fail_creation(*this, "Initialization Failed.");
   }
   return true;
 }
@@ -193,7 +189,7 @@ bool GlWindow::init_gl() {
   glDepthFunc(GL_LEQUAL);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   glEnable(GL_TEXTURE_2D);
-  BASS_Init(1, 44100, 0, window_handle, nullptr);
+  BASS_Init(1, audio_device_rate, 0, window_handle, nullptr);
   scene.init();
   return true;
 }

@@ -9,10 +9,21 @@
 
 namespace {
 
-constexpr size_t kTagBytes = 3;
-constexpr uint64_t kFixedBytes = 45;       // tags, counts and trailing words
-constexpr uint64_t kBytesPerVertex = 20;   // x, y, z, s, t
-constexpr uint64_t kBytesPerTriangle = 6;  // three uint16 corners
+// Field sizes of the file: little-endian 32-bit counts, floats and words,
+// 16-bit corner indices. Each vertex field and each corner is stored as a
+// plane of its own (all x, then all y, ...).
+constexpr size_t tag_bytes = 3;
+constexpr uint64_t count_bytes = 4;
+constexpr uint64_t float_bytes = 4;
+constexpr uint64_t index_bytes = 2;
+constexpr uint64_t word_bytes = 4;
+constexpr uint64_t btx_bytes = word_bytes;
+constexpr uint64_t bcl_bytes = 3 * word_bytes;
+constexpr uint64_t fixed_bytes = 45;                              // tags, counts and trailing words
+constexpr uint64_t position_bytes_per_vertex = 3 * float_bytes;   // x, y, z
+constexpr uint64_t tex_coord_bytes_per_vertex = 2 * float_bytes;  // s, t
+constexpr uint64_t bytes_per_vertex = position_bytes_per_vertex + tex_coord_bytes_per_vertex;
+constexpr uint64_t bytes_per_triangle = 3 * index_bytes;  // three corners
 
 uint16_t read_u16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
@@ -54,18 +65,18 @@ class MeshScanner {
   }
 
   bool match_tag(const char* tag, const char* reason) {
-    if (!available(kTagBytes) || std::memcmp(data_ + offset_, tag, kTagBytes) != 0) {
+    if (!available(tag_bytes) || std::memcmp(data_ + offset_, tag, tag_bytes) != 0) {
       return refuse(offset_, reason);
     }
-    offset_ += kTagBytes;
+    offset_ += tag_bytes;
     return true;
   }
 
   bool read_count(int32_t* count, const char* truncated, const char* negative) {
-    if (!available(4)) return refuse(offset_, truncated);
+    if (!available(count_bytes)) return refuse(offset_, truncated);
     *count = static_cast<int32_t>(read_u32(data_ + offset_));
     if (*count < 0) return refuse(offset_, negative);
-    offset_ += 4;
+    offset_ += count_bytes;
     return true;
   }
 
@@ -96,12 +107,12 @@ bool scan_layout(MeshScanner& scan, MeshLayout* layout) {
     return false;
   }
   const uint64_t n = static_cast<uint64_t>(layout->vertex_count);
-  if (!scan.file_holds(kFixedBytes + kBytesPerVertex * n)) {
+  if (!scan.file_holds(fixed_bytes + bytes_per_vertex * n)) {
     return scan.refuse(vertex_count_at, "file too short for its vertex count");
   }
   if (!scan.match_tag("PKT", "expected tag \"PKT\"")) return false;
   layout->positions = scan.offset();
-  if (!scan.skip(12 * n, "file ends inside the positions")) return false;
+  if (!scan.skip(position_bytes_per_vertex * n, "file ends inside the positions")) return false;
 
   if (!scan.match_tag("POW", "expected tag \"POW\"")) return false;
   const size_t triangle_count_at = scan.offset();
@@ -109,13 +120,13 @@ bool scan_layout(MeshScanner& scan, MeshLayout* layout) {
     return false;
   }
   const uint64_t f = static_cast<uint64_t>(layout->triangle_count);
-  if (!scan.file_holds(kFixedBytes + kBytesPerVertex * n + kBytesPerTriangle * f)) {
+  if (!scan.file_holds(fixed_bytes + bytes_per_vertex * n + bytes_per_triangle * f)) {
     return scan.refuse(triangle_count_at, "file too short for its triangle count");
   }
   layout->corners = scan.offset();
-  if (!scan.skip(6 * f, "file ends inside the corner indices")) return false;
+  if (!scan.skip(bytes_per_triangle * f, "file ends inside the corner indices")) return false;
   for (uint64_t i = 0; i < 3 * f; ++i) {
-    const size_t index_at = layout->corners + static_cast<size_t>(2 * i);
+    const size_t index_at = layout->corners + static_cast<size_t>(index_bytes * i);
     if (read_u16(scan.at(index_at)) >= n) {
       return scan.refuse(index_at, "corner index not below the vertex count");
     }
@@ -123,24 +134,24 @@ bool scan_layout(MeshScanner& scan, MeshLayout* layout) {
 
   if (!scan.match_tag("TEX", "expected tag \"TEX\"")) return false;
   layout->tex_coords = scan.offset();
-  if (!scan.skip(8 * n, "file ends inside the texture coordinates")) return false;
+  if (!scan.skip(tex_coord_bytes_per_vertex * n, "file ends inside the texture coordinates")) return false;
   if (!scan.match_tag("BFX", "expected tag \"BFX\"")) return false;
   if (!scan.match_tag("BTX", "expected tag \"BTX\"")) return false;
   layout->btx_word = scan.offset();
-  if (!scan.skip(4, "file ends inside the BTX word")) return false;
+  if (!scan.skip(btx_bytes, "file ends inside the BTX word")) return false;
   if (!scan.match_tag("BCL", "expected tag \"BCL\"")) return false;
   layout->bcl_words = scan.offset();
-  return scan.skip(12, "file ends inside the BCL words");
+  return scan.skip(bcl_bytes, "file ends inside the BCL words");
 }
 
 void copy_floats(const uint8_t* from, size_t count, std::vector<float>* to) {
   to->resize(count);
-  for (size_t i = 0; i < count; ++i) (*to)[i] = read_f32(from + 4 * i);
+  for (size_t i = 0; i < count; ++i) (*to)[i] = read_f32(from + float_bytes * i);
 }
 
 void copy_indices(const uint8_t* from, size_t count, std::vector<uint16_t>* to) {
   to->resize(count);
-  for (size_t i = 0; i < count; ++i) (*to)[i] = read_u16(from + 2 * i);
+  for (size_t i = 0; i < count; ++i) (*to)[i] = read_u16(from + index_bytes * i);
 }
 
 }  // namespace
@@ -165,15 +176,15 @@ MeshLoadResult Mesh::load_bytes(const uint8_t* data, size_t size) {
   vertex_count = layout.vertex_count;
   triangle_count = layout.triangle_count;
   copy_floats(data + layout.positions, n, &pos_x);
-  copy_floats(data + layout.positions + 4 * n, n, &pos_y);
-  copy_floats(data + layout.positions + 8 * n, n, &pos_z);
+  copy_floats(data + layout.positions + float_bytes * n, n, &pos_y);
+  copy_floats(data + layout.positions + 2 * float_bytes * n, n, &pos_z);
   copy_indices(data + layout.corners, f, &corner_first);
-  copy_indices(data + layout.corners + 2 * f, f, &corner_second);
-  copy_indices(data + layout.corners + 4 * f, f, &corner_third);
+  copy_indices(data + layout.corners + index_bytes * f, f, &corner_second);
+  copy_indices(data + layout.corners + 2 * index_bytes * f, f, &corner_third);
   copy_floats(data + layout.tex_coords, n, &tex_s);
-  copy_floats(data + layout.tex_coords + 4 * n, n, &tex_t);
+  copy_floats(data + layout.tex_coords + float_bytes * n, n, &tex_t);
   btx_word = read_u32(data + layout.btx_word);
-  for (size_t i = 0; i < 3; ++i) bcl_words[i] = read_u32(data + layout.bcl_words + 4 * i);
+  for (size_t i = 0; i < 3; ++i) bcl_words[i] = read_u32(data + layout.bcl_words + word_bytes * i);
 
   vertex_array.resize(3 * n);
   for (size_t i = 0; i < n; ++i) {

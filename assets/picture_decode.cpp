@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr const char* kUrlMarker = "http://";
+constexpr const char* url_marker = "http://";
 
 // One TurboJPEG decompressor for the length of a call.
 class JpegDecompressor {
@@ -51,17 +51,17 @@ tjscalingfactor decode_scale(int width, int height, int need_width, int need_hei
 
 }  // namespace
 
-bool compose_picture_path(const char* path, char (&full)[kPicturePathCapacity]) {
-  if (std::strstr(path, kUrlMarker) != nullptr) {
+bool compose_picture_path(const char* path, char (&full)[picture_path_capacity]) {
+  if (std::strstr(path, url_marker) != nullptr) {
     const size_t length = std::strlen(path);
-    if (length >= kPicturePathCapacity) return false;
+    if (length >= picture_path_capacity) return false;
     std::memcpy(full, path, length + 1);
     return true;
   }
-  char directory[kPicturePathCapacity];
+  char directory[picture_path_capacity];
   if (getcwd(directory, sizeof directory) == nullptr) return false;
-  const int written = std::snprintf(full, kPicturePathCapacity, "%s/%s", directory, path);
-  return written >= 0 && static_cast<size_t>(written) < kPicturePathCapacity;
+  const int written = std::snprintf(full, picture_path_capacity, "%s/%s", directory, path);
+  return written >= 0 && static_cast<size_t>(written) < picture_path_capacity;
 }
 
 bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, PictureImage* out) {
@@ -73,7 +73,7 @@ bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, Pict
   if (tjDecompressHeader3(decompressor.get(), jpeg, size, &width, &height, &subsampling, &colorspace) != 0) {
     return false;
   }
-  if (width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide) {
+  if (width < 1 || height < 1 || width > max_picture_side || height > max_picture_side) {
     return false;
   }
   const int texture_width = picture_texture_size(width, max_texture_size);
@@ -102,7 +102,7 @@ bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, Pict
                       TJFLAG_BOTTOMUP) != 0) {
       return false;
     }
-    resample_picture(decoded.data(), decoded_width, decoded_height, texture_width, texture_height, kPictureFourthByte,
+    resample_picture(decoded.data(), decoded_width, decoded_height, texture_width, texture_height, picture_fourth_byte,
                      rgba.data());
   }
 
@@ -113,10 +113,10 @@ bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, Pict
 }
 
 bool load_picture_image(const char* path, int max_texture_size, PictureImage* out) {
-  char full[kPicturePathCapacity];
+  char full[picture_path_capacity];
   if (!compose_picture_path(path, full)) return false;
   // A URL keeps its form through the path rule but is never fetched.
-  if (std::strstr(path, kUrlMarker) != nullptr) return false;
+  if (std::strstr(path, url_marker) != nullptr) return false;
   std::vector<uint8_t> bytes;
   if (!read_file_bytes(full, &bytes)) return false;
   return decode_picture(bytes.data(), bytes.size(), max_texture_size, out);

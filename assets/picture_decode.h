@@ -11,7 +11,7 @@
 
 // Composed paths, like the platform's path buffers, hold at most this many
 // characters including the terminator.
-constexpr size_t kPicturePathCapacity = 260;
+constexpr size_t picture_path_capacity = 260;
 
 // A picture resampled to its texture size: width x height RGBA pixels,
 // bottom row first, rows packed with no gap.
@@ -23,13 +23,13 @@ struct PictureImage {
 
 // The full path of a picture: the working directory, '/', then path; a path
 // containing "http://" anywhere is taken unchanged. False when the result
-// does not fit kPicturePathCapacity with its terminator, or the working
+// does not fit picture_path_capacity with its terminator, or the working
 // directory cannot be read.
-bool compose_picture_path(const char* path, char (&full)[kPicturePathCapacity]);
+bool compose_picture_path(const char* path, char (&full)[picture_path_capacity]);
 
 // Decodes a JPEG held in memory and stretches the whole picture to its
 // texture size (each side capped at max_texture_size), bottom row first,
-// the fourth byte of each pixel set to kPictureFourthByte. False on
+// the fourth byte of each pixel set to picture_fourth_byte. False on
 // corrupt, truncated or oversized input; nothing is printed.
 bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, PictureImage* out);
 

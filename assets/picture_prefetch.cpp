@@ -11,7 +11,7 @@
 namespace {
 
 struct Prefetched {
-  char full_path[kPicturePathCapacity] = {};
+  char full_path[picture_path_capacity] = {};
   std::vector<uint8_t> bytes;
   PictureImage image;
   bool decoded = false;
@@ -39,7 +39,7 @@ class PicturePrefetch {
   }
 
   bool take(const char* path, int max_texture_size, PictureImage* out) {
-    char full_path[kPicturePathCapacity];
+    char full_path[picture_path_capacity];
     if (!compose_picture_path(path, full_path)) return false;
     std::unique_lock<std::mutex> lock(mutex);
     Prefetched* p = nullptr;
@@ -72,7 +72,7 @@ class PicturePrefetch {
       std::vector<uint8_t> bytes;
       PictureImage image;
       const bool decoded = std::strstr(p->full_path, "http://") == nullptr && read_file_bytes(p->full_path, &bytes) &&
-                           decode_picture(bytes.data(), bytes.size(), kMaxPictureSide, &image);
+                           decode_picture(bytes.data(), bytes.size(), max_picture_side, &image);
       {
         std::lock_guard<std::mutex> lock(mutex);
         p->bytes = std::move(bytes);

@@ -15,7 +15,7 @@ void picture_pixel_pass(PicturePixels layout, const uint8_t* source, uint8_t* rg
       rgba[4 * i] = source[3 * i];
       rgba[4 * i + 1] = source[3 * i + 1];
       rgba[4 * i + 2] = source[3 * i + 2];
-      rgba[4 * i + 3] = kPictureFourthByte;
+      rgba[4 * i + 3] = picture_fourth_byte;
     }
     return;
   }
@@ -24,7 +24,7 @@ void picture_pixel_pass(PicturePixels layout, const uint8_t* source, uint8_t* rg
       rgba[4 * i] = source[4 * i];
       rgba[4 * i + 1] = source[4 * i + 1];
       rgba[4 * i + 2] = source[4 * i + 2];
-      rgba[4 * i + 3] = kPictureFourthByte;
+      rgba[4 * i + 3] = picture_fourth_byte;
     }
     return;
   }
@@ -36,6 +36,6 @@ void picture_pixel_pass(PicturePixels layout, const uint8_t* source, uint8_t* rg
     rgba[4 * i] = red;
     rgba[4 * i + 1] = green;
     rgba[4 * i + 2] = blue;
-    rgba[4 * i + 3] = kPictureFourthByte;
+    rgba[4 * i + 3] = picture_fourth_byte;
   }
 }

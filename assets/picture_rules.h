@@ -8,9 +8,9 @@
 #include <cstdint>
 
 // Pictures wider or taller than this are refused before anything is decoded.
-constexpr int kMaxPictureSide = 16384;
+constexpr int max_picture_side = 16384;
 // The fourth byte of every pixel the loader hands to GL.
-constexpr uint8_t kPictureFourthByte = 100;
+constexpr uint8_t picture_fourth_byte = 100;
 
 // The texture size for a picture side of pixel_size pixels: the power of two
 // nearest to it on a log scale, after capping it at max_size.
@@ -23,7 +23,7 @@ enum class PicturePixels {
   rgbx,  // four bytes: red, green, blue, anything
 };
 
-// Writes `count` pixels as red, green, blue, kPictureFourthByte to rgba,
+// Writes `count` pixels as red, green, blue, picture_fourth_byte to rgba,
 // keeping their order. For bgrx and rgbx, source and rgba may be the same
 // buffer.
 void picture_pixel_pass(PicturePixels layout, const uint8_t* source, uint8_t* rgba, size_t count);

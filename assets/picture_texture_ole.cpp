@@ -103,7 +103,7 @@ int load_picture_texture(const char* path, uint32_t* texture_out) {
   const int pixel_width = MulDiv(himetric_width, GetDeviceCaps(memory.get(), LOGPIXELSX), himetric_per_inch);
   const int pixel_height = MulDiv(himetric_height, GetDeviceCaps(memory.get(), LOGPIXELSY), himetric_per_inch);
   // Refused before anything is drawn: a huge picture would need a huge bitmap.
-  if (pixel_width < 1 || pixel_height < 1 || pixel_width > kMaxPictureSide || pixel_height > kMaxPictureSide) {
+  if (pixel_width < 1 || pixel_height < 1 || pixel_width > max_picture_side || pixel_height > max_picture_side) {
     return 0;
   }
   const int width = picture_texture_size(pixel_width, max_size);

@@ -17,11 +17,11 @@
 
 namespace {
 
-constexpr int kOutputRate = 44100;
-constexpr int kBufferFrames = 512;
-constexpr int64_t kBufferNs = 11'609'977;  // 512 frames at 44.1 kHz
+constexpr int output_rate = 44100;
+constexpr int buffer_frames = 512;
+constexpr int64_t buffer_ns = 11'609'977;  // 512 frames at 44.1 kHz
 // The smallest ring a stream takes: the fuzz target plays only 4 buffers.
-constexpr uint64_t kRingFrames = 16384;
+constexpr uint64_t ring_frames = 16384;
 
 void require(bool condition) {
   if (!condition) std::abort();
@@ -46,21 +46,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(!whole);
     return 0;
   }
-  Stream* stream = make_stream(decoder, format, kOutputRate, kRingFrames);
+  Stream* stream = make_stream(decoder, format, output_rate, ring_frames);
   if (stream == nullptr) return 0;
   start_stream(*stream, true, true);
-  feed_fill(stream->feed, stream->ring, kBufferFrames);
-  int16_t out[kBufferFrames * output_channels] = {};
-  render_stream(*stream, out, kBufferFrames, 0);
-  const bool as_is = whole && pcm.rate == kOutputRate && pcm.channels == output_channels;
+  feed_fill(stream->feed, stream->ring, buffer_frames);
+  int16_t out[buffer_frames * output_channels] = {};
+  render_stream(*stream, out, buffer_frames, 0);
+  const bool as_is = whole && pcm.rate == output_rate && pcm.channels == output_channels;
   for (size_t i = 0; as_is && i < sizeof out / sizeof out[0]; ++i)
     require(out[i] == pcm.samples[i % pcm.samples.size()]);
   for (int i = 1; i < 4; ++i) {
     // Only what the next buffer needs, as the decoder thread would.
-    feed_fill(stream->feed, stream->ring, kBufferFrames);
-    render_stream(*stream, out, kBufferFrames, i * kBufferNs);
+    feed_fill(stream->feed, stream->ring, buffer_frames);
+    render_stream(*stream, out, buffer_frames, i * buffer_ns);
   }
-  const Hearing hearing = hear_stream(*stream, 3 * kBufferNs);
+  const Hearing hearing = hear_stream(*stream, 3 * buffer_ns);
   float mono[spectrum_input_samples];
   heard_window(*stream, hearing, mono);
   float bins[spectrum_bands];

@@ -53,6 +53,9 @@ constexpr uintptr_t WA_ACTIVE = 1;
 constexpr uintptr_t SC_CLOSE = 0xF060;
 constexpr uintptr_t SC_SCREENSAVE = 0xF140;
 constexpr uintptr_t SC_MONITORPOWER = 0xF170;
+// The system uses the low four bits of a WM_SYSCOMMAND's wparam itself; the
+// command is what is left after masking them off (Win32 gives it no name).
+constexpr uintptr_t SC_COMMAND_MASK = 0xFFF0;
 constexpr uintptr_t SIZE_RESTORED = 0;
 constexpr uintptr_t SIZE_MINIMIZED = 1;
 
@@ -88,6 +91,9 @@ constexpr uint32_t MB_YESNO = 0x04;
 constexpr uint32_t MB_ICONSTOP = 0x10;
 constexpr uint32_t MB_ICONEXCLAMATION = 0x30;
 constexpr uint32_t MB_ICONINFORMATION = 0x40;
+// The bits of a box type that pick its buttons, and those that pick its icon.
+constexpr uint32_t MB_TYPEMASK = 0x0F;
+constexpr uint32_t MB_ICONMASK = 0xF0;
 constexpr int IDOK = 1;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;

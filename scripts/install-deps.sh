@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git ccache
   libsdl2-dev libgl1-mesa-dri libglu1-mesa-dev libosmesa6-dev libegl-dev
   libmpg123-dev libsamplerate0-dev libturbojpeg0-dev libkissfft-dev libmp3lame-dev lame libasound2-dev
   libfreetype-dev fonts-dejavu-core libstb-dev libpng-dev libyuv-dev

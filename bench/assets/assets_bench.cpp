@@ -18,13 +18,13 @@
 #include "assets/picture_texture.h"
 #include "platform/script/platform_script.h"
 #include "tools/datagen/mesh_writer.h"
-#include "tests/assets/reference_picture.h"
-#include "tests/assets/test_pictures.h"
+#include "tests/support/reference_picture.h"
+#include "tests/support/test_pictures.h"
 
 namespace {
 
-const char* const kMeshPath = "data/obj.b3df";
-const char* const kPicturePaths[] = {"data/texture.jpg", "data/serce.jpg",   "data/ip.jpg",   "data/cover.jpg",
+const char* const mesh_path = "data/obj.b3df";
+const char* const picture_paths[] = {"data/texture.jpg", "data/serce.jpg",   "data/ip.jpg",   "data/cover.jpg",
                                      "data/c.jpg",       "data/credits.jpg", "data/part.jpg", "data/env.jpg"};
 
 bool file_exists(const std::string& path) {
@@ -62,19 +62,19 @@ MeshData torus_mesh(int rings, int segments) {
 // which one it is.
 std::string find_or_make_data_set() {
   const std::string repository = ZARNIC_SOURCE_DIR;
-  bool complete = file_exists(repository + "/" + kMeshPath);
-  for (const char* path : kPicturePaths) complete = complete && file_exists(repository + "/" + path);
+  bool complete = file_exists(repository + "/" + mesh_path);
+  for (const char* path : picture_paths) complete = complete && file_exists(repository + "/" + path);
   if (complete && chdir(repository.c_str()) == 0) return "repository data/";
 
   char scratch[] = "/tmp/zarnic_assets_bench_XXXXXX";
   if (mkdtemp(scratch) == nullptr || chdir(scratch) != 0 || mkdir("data", 0755) != 0) {
     std::abort();
   }
-  write_file(kMeshPath, mesh_file_bytes(torus_mesh(64, 40)));
+  write_file(mesh_path, mesh_file_bytes(torus_mesh(64, 40)));
   const int sizes[8][2] = {{256, 256}, {640, 480}, {800, 600}, {800, 600},
                            {300, 200}, {800, 600}, {64, 64},   {256, 256}};
   for (int i = 0; i < 8; ++i) {
-    write_file(kPicturePaths[i], make_photo_like_jpeg(sizes[i][0], sizes[i][1]));
+    write_file(picture_paths[i], make_photo_like_jpeg(sizes[i][0], sizes[i][1]));
   }
   return std::string("generated set in ") + scratch;
 }
@@ -93,16 +93,16 @@ void BM_LoadDefaultDataSet(benchmark::State& state) {
   state.SetLabel(enter_data_set_directory());
   int64_t bytes = 0;
   std::vector<uint8_t> file;
-  if (read_file_bytes(kMeshPath, &file)) bytes += static_cast<int64_t>(file.size());
-  for (const char* path : kPicturePaths) {
+  if (read_file_bytes(mesh_path, &file)) bytes += static_cast<int64_t>(file.size());
+  for (const char* path : picture_paths) {
     if (read_file_bytes(path, &file)) bytes += static_cast<int64_t>(file.size());
   }
 
   for (auto _ : state) {
-    Mesh* mesh = new Mesh(kMeshPath);
+    Mesh* mesh = new Mesh(mesh_path);
     uint32_t textures[8] = {};
     int loaded = 0;
-    for (int i = 0; i < 8; ++i) loaded += load_picture_texture(kPicturePaths[i], &textures[i]);
+    for (int i = 0; i < 8; ++i) loaded += load_picture_texture(picture_paths[i], &textures[i]);
     glFinish();
     if (loaded != 8 || mesh->triangle_count == 0) state.SkipWithError("data set did not load");
     state.PauseTiming();
@@ -118,7 +118,7 @@ BENCHMARK(BM_LoadDefaultDataSet)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_DecodeDefaultPictures(benchmark::State& state) {
   state.SetLabel(enter_data_set_directory());
   std::vector<std::vector<uint8_t>> jpegs;
-  for (const char* path : kPicturePaths) {
+  for (const char* path : picture_paths) {
     jpegs.emplace_back();
     read_file_bytes(path, &jpegs.back());
   }
@@ -138,7 +138,7 @@ BENCHMARK(BM_DecodeDefaultPictures)->Unit(benchmark::kMillisecond)->UseRealTime(
 void BM_DecodeDefaultPicturesEarlierResampler(benchmark::State& state) {
   state.SetLabel(enter_data_set_directory());
   std::vector<std::vector<uint8_t>> jpegs;
-  for (const char* path : kPicturePaths) {
+  for (const char* path : picture_paths) {
     jpegs.emplace_back();
     read_file_bytes(path, &jpegs.back());
   }
@@ -156,7 +156,7 @@ BENCHMARK(BM_DecodeDefaultPicturesEarlierResampler)->Unit(benchmark::kMillisecon
 // with the current resampler (second argument 0) or the earlier one (1).
 void BM_DecodeOnePicture(benchmark::State& state) {
   enter_data_set_directory();
-  const char* path = kPicturePaths[state.range(0)];
+  const char* path = picture_paths[state.range(0)];
   const bool earlier = state.range(1) != 0;
   state.SetLabel(std::string(path) + (earlier ? " earlier resampler" : ""));
   std::vector<uint8_t> jpeg;

@@ -6,7 +6,7 @@
 #include "audio/band_levels.h"
 #include "audio/stream.h"
 
-#include "tests/audio/lame_encode.h"
+#include "tests/support/lame_encode.h"
 
 #include <benchmark/benchmark.h>
 

@@ -12,7 +12,7 @@
 #include "audio/mp3_file.h"
 #include "audio/stream.h"
 #include "platform/audio_output.h"
-#include "tests/audio/lame_encode.h"
+#include "tests/support/lame_encode.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

@@ -9,7 +9,7 @@
 
 #include "audio/scripted/scripted_music.h"
 #include "demo/scene.h"
-#include "tests/demo/allocation_counter.h"
+#include "tests/support/allocation_counter.h"
 #include "tools/render_frames/show_harness.h"
 
 Mesh* demo_mesh = nullptr;

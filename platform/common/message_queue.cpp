@@ -3,17 +3,17 @@
 namespace platform {
 
 bool MessageRing::push(const Message& message) {
-  if (count == capacity) return false;
-  slots[(first + count) % capacity] = message;
-  ++count;
+  if (count_ == capacity) return false;
+  slots_[(first_ + count_) % capacity] = message;
+  ++count_;
   return true;
 }
 
 bool MessageRing::pop(Message* message) {
-  if (count == 0) return false;
-  *message = slots[first];
-  first = (first + 1) % capacity;
-  --count;
+  if (count_ == 0) return false;
+  *message = slots_[first_];
+  first_ = (first_ + 1) % capacity;
+  --count_;
   return true;
 }
 

@@ -16,13 +16,13 @@ class MessageRing {
 
   bool push(const Message& message);  // false when full: the message is dropped
   bool pop(Message* message);
-  bool empty() const { return count == 0; }
-  void clear() { first = count = 0; }
+  bool empty() const { return count_ == 0; }
+  void clear() { first_ = count_ = 0; }
 
  private:
-  Message slots[capacity] = {};
-  size_t first = 0;
-  size_t count = 0;
+  Message slots_[capacity] = {};
+  size_t first_ = 0;
+  size_t count_ = 0;
 };
 
 class MessageQueue {

@@ -285,7 +285,7 @@ int message_box(WindowHandle owner, const char* text, const char* caption, uint3
     state.box_answers.pop_front();
     return answer;
   }
-  return (type & 0x0F) == MB_OK ? IDOK : 0;
+  return (type & MB_TYPEMASK) == MB_OK ? IDOK : 0;
 }
 
 // Always removes what it takes: the shell peeks with PM_REMOVE only.
@@ -338,7 +338,8 @@ void post_quit_message(int exit_code) {
 intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t) {
   state.default_handled.push_back(message);
   // The system close command asks the window to close, as on the desktop.
-  if (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_CLOSE && window != nullptr && window->proc != nullptr) {
+  if (message == WM_SYSCOMMAND && (wparam & SC_COMMAND_MASK) == SC_CLOSE && window != nullptr &&
+      window->proc != nullptr) {
     window->proc(window, WM_CLOSE, 0, 0);
   }
   return 0;

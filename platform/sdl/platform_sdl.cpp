@@ -36,6 +36,8 @@ namespace {
 using namespace platform;
 
 constexpr int max_classes = 4;
+// Registered class atoms count up from here, like Win32 string atoms.
+constexpr uint16_t MAXINTATOM = 0xC000;
 constexpr int max_windows = 4;
 constexpr int max_contexts = 4;
 // The single pixel format a window offers: the visual it was created with.
@@ -269,7 +271,7 @@ uint16_t register_class(const WindowClass& window_class) {
     record.registered = true;
     SDL_strlcpy(record.name, window_class.class_name, sizeof(record.name));
     record.proc = window_class.window_proc;
-    return static_cast<uint16_t>(0xC000 + i);
+    return static_cast<uint16_t>(MAXINTATOM + i);
   }
   return 0;
 }
@@ -454,7 +456,7 @@ bool swap_buffers(DeviceContext dc) {
 int message_box(WindowHandle owner, const char* text, const char* caption, uint32_t type) {
   SDL_MessageBoxButtonData buttons[2];
   int button_count;
-  if ((type & 0x0F) == MB_YESNO) {
+  if ((type & MB_TYPEMASK) == MB_YESNO) {
     buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
     buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
     button_count = 2;
@@ -463,7 +465,7 @@ int message_box(WindowHandle owner, const char* text, const char* caption, uint3
     button_count = 1;
   }
   uint32_t flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
-  switch (type & 0xF0) {
+  switch (type & MB_ICONMASK) {
     case MB_ICONSTOP:
       flags |= SDL_MESSAGEBOX_ERROR;
       break;
@@ -514,7 +516,7 @@ intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam
     return window->proc(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   }
   if (message != WM_SYSCOMMAND) return 0;
-  switch (wparam & 0xFFF0) {
+  switch (wparam & SC_COMMAND_MASK) {
     case SC_CLOSE:
       window->proc(window, WM_CLOSE, 0, 0);
       break;

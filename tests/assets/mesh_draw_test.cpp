@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int kWidth = 1024;
-constexpr int kHeight = 768;
+constexpr int width = 1024;
+constexpr int height = 768;
 
 // One vertex as feedback reports it in GL_4D_COLOR_TEXTURE mode.
 struct FedBackVertex {
@@ -30,8 +30,8 @@ struct FedBackPolygon {
 class MeshDraw : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(platform::script::make_offscreen_gl(kWidth, kHeight));
-    glViewport(0, 0, kWidth, kHeight);
+    ASSERT_TRUE(platform::script::make_offscreen_gl(width, height));
+    glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
@@ -90,8 +90,8 @@ class MeshDraw : public ::testing::Test {
 
   // With identity matrices the window position follows from the viewport.
   static void expect_at_position(const FedBackVertex& v, float x, float y, float z) {
-    EXPECT_NEAR(v.window[0], (x + 1.0f) * kWidth / 2, 1e-3);
-    EXPECT_NEAR(v.window[1], (y + 1.0f) * kHeight / 2, 1e-3);
+    EXPECT_NEAR(v.window[0], (x + 1.0f) * width / 2, 1e-3);
+    EXPECT_NEAR(v.window[1], (y + 1.0f) * height / 2, 1e-3);
     EXPECT_NEAR(v.window[2], (z + 1.0f) / 2, 1e-5);
   }
 };

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "assets/picture_decode.h"
-#include "tests/assets/test_pictures.h"
+#include "tests/support/test_pictures.h"
 
 namespace {
 
-constexpr int kNoCap = 16384;
+constexpr int no_cap = 16384;
 
 TEST(PictureSize, NearestPowerOfTwoOnALogScale) {
   struct Case {
@@ -20,37 +20,37 @@ TEST(PictureSize, NearestPowerOfTwoOnALogScale) {
     int texture;
   };
   const Case cases[] = {
-      {1, kNoCap, 1},
-      {2, kNoCap, 2},
-      {3, kNoCap, 4},
-      {5, kNoCap, 4},
-      {6, kNoCap, 8},
-      {11, kNoCap, 8},
-      {12, kNoCap, 16},
-      {22, kNoCap, 16},
-      {23, kNoCap, 32},
-      {45, kNoCap, 32},
-      {46, kNoCap, 64},
-      {90, kNoCap, 64},
-      {91, kNoCap, 128},
-      {181, kNoCap, 128},
-      {182, kNoCap, 256},
-      {362, kNoCap, 256},
-      {363, kNoCap, 512},
-      {724, kNoCap, 512},
-      {725, kNoCap, 1024},
-      {1448, kNoCap, 1024},
-      {1449, kNoCap, 2048},
-      {480, kNoCap, 512},
-      {600, kNoCap, 512},
-      {800, kNoCap, 1024},
+      {1, no_cap, 1},
+      {2, no_cap, 2},
+      {3, no_cap, 4},
+      {5, no_cap, 4},
+      {6, no_cap, 8},
+      {11, no_cap, 8},
+      {12, no_cap, 16},
+      {22, no_cap, 16},
+      {23, no_cap, 32},
+      {45, no_cap, 32},
+      {46, no_cap, 64},
+      {90, no_cap, 64},
+      {91, no_cap, 128},
+      {181, no_cap, 128},
+      {182, no_cap, 256},
+      {362, no_cap, 256},
+      {363, no_cap, 512},
+      {724, no_cap, 512},
+      {725, no_cap, 1024},
+      {1448, no_cap, 1024},
+      {1449, no_cap, 2048},
+      {480, no_cap, 512},
+      {600, no_cap, 512},
+      {800, no_cap, 1024},
       // The cap applies to the pixel size before rounding; equal keeps it.
       {2000, 1024, 1024},
       {1024, 1024, 1024},
       {1500, 1024, 1024},
       {1000, 1024, 1024},
       {700, 512, 512},
-      {16384, kNoCap, 16384},
+      {16384, no_cap, 16384},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(picture_texture_size(c.pixels, c.max_size), c.texture) << c.pixels << " pixels, max " << c.max_size;
@@ -63,7 +63,7 @@ std::string working_directory() {
 }
 
 TEST(PicturePath, WorkingDirectorySlashPathAndUrlsUnchanged) {
-  char full[kPicturePathCapacity];
+  char full[picture_path_capacity];
   ASSERT_TRUE(compose_picture_path("data/c.jpg", full));
   EXPECT_EQ(std::string(full), working_directory() + "/data/c.jpg");
 
@@ -78,16 +78,16 @@ TEST(PicturePath, WorkingDirectorySlashPathAndUrlsUnchanged) {
 
 TEST(PicturePath, FullPathMustFitWithItsTerminator) {
   const size_t prefix = working_directory().size() + 1;
-  ASSERT_LT(prefix, kPicturePathCapacity - 1);
-  char full[kPicturePathCapacity];
+  ASSERT_LT(prefix, picture_path_capacity - 1);
+  char full[picture_path_capacity];
 
-  const std::string fits(kPicturePathCapacity - 1 - prefix, 'a');
+  const std::string fits(picture_path_capacity - 1 - prefix, 'a');
   ASSERT_TRUE(compose_picture_path(fits.c_str(), full));
-  EXPECT_EQ(std::string(full).size(), kPicturePathCapacity - 1);
-  const std::string too_long(kPicturePathCapacity - prefix, 'a');
+  EXPECT_EQ(std::string(full).size(), picture_path_capacity - 1);
+  const std::string too_long(picture_path_capacity - prefix, 'a');
   EXPECT_FALSE(compose_picture_path(too_long.c_str(), full));
 
-  const std::string url = "http://" + std::string(kPicturePathCapacity - 8, 'u');
+  const std::string url = "http://" + std::string(picture_path_capacity - 8, 'u');
   EXPECT_TRUE(compose_picture_path(url.c_str(), full));
   EXPECT_FALSE(compose_picture_path((url + "u").c_str(), full));
 }
@@ -101,7 +101,7 @@ void expect_colour(const uint8_t* p, Rgb want, const char* where) {
   EXPECT_NEAR(p[0], want.r, 6);
   EXPECT_NEAR(p[1], want.g, 6);
   EXPECT_NEAR(p[2], want.b, 6);
-  EXPECT_EQ(p[3], kPictureFourthByte);
+  EXPECT_EQ(p[3], picture_fourth_byte);
 }
 
 // Corners of a quadrant picture after decoding: the first row in memory is
@@ -109,21 +109,21 @@ void expect_colour(const uint8_t* p, Rgb want, const char* where) {
 void expect_quadrant_corners(const PictureImage& image) {
   const int right = image.width - 1;
   const int top = image.height - 1;
-  expect_colour(pixel(image, 0, 0), kRed, "bottom left");
-  expect_colour(pixel(image, right, 0), kGreen, "bottom right");
-  expect_colour(pixel(image, 0, top), kBlue, "top left");
-  expect_colour(pixel(image, right, top), kWhite, "top right");
+  expect_colour(pixel(image, 0, 0), red, "bottom left");
+  expect_colour(pixel(image, right, 0), green, "bottom right");
+  expect_colour(pixel(image, 0, top), blue, "top left");
+  expect_colour(pixel(image, right, top), white, "top right");
 }
 
 TEST(PictureDecode, BottomRowFirstWithFourthByteSet) {
   const std::vector<uint8_t> jpeg = make_quadrant_jpeg(64, 32);
   PictureImage image;
-  ASSERT_TRUE(decode_picture(jpeg.data(), jpeg.size(), kNoCap, &image));
+  ASSERT_TRUE(decode_picture(jpeg.data(), jpeg.size(), no_cap, &image));
   EXPECT_EQ(image.width, 64);
   EXPECT_EQ(image.height, 32);
   ASSERT_EQ(image.rgba.size(), 64u * 32u * 4u);
   expect_quadrant_corners(image);
-  for (size_t i = 3; i < image.rgba.size(); i += 4) ASSERT_EQ(image.rgba[i], kPictureFourthByte);
+  for (size_t i = 3; i < image.rgba.size(); i += 4) ASSERT_EQ(image.rgba[i], picture_fourth_byte);
 }
 
 TEST(PictureDecode, StretchesTheWholePictureToTheTextureSize) {
@@ -133,7 +133,7 @@ TEST(PictureDecode, StretchesTheWholePictureToTheTextureSize) {
   // Up, down and mixed stretching; the last three decode at a reduced scale,
   // the very last straight to its texture size.
   const Case cases[] = {
-      {300, 200, kNoCap, 256, 256}, {40, 100, kNoCap, 32, 128},  {2000, 1000, 256, 256, 256},
+      {300, 200, no_cap, 256, 256}, {40, 100, no_cap, 32, 128},  {2000, 1000, 256, 256, 256},
       {1600, 120, 64, 64, 64},      {1024, 1024, 128, 128, 128},
   };
   for (const Case& c : cases) {
@@ -145,9 +145,8 @@ TEST(PictureDecode, StretchesTheWholePictureToTheTextureSize) {
     EXPECT_EQ(image.height, c.texture_height);
     expect_quadrant_corners(image);
     // The quadrant borders land mid-image: the picture is stretched, not cropped.
-    expect_colour(pixel(image, c.texture_width / 2 - 2, c.texture_height / 2 - 2), kRed, "just below-left of centre");
-    expect_colour(pixel(image, c.texture_width / 2 + 1, c.texture_height / 2 + 1), kWhite,
-                  "just above-right of centre");
+    expect_colour(pixel(image, c.texture_width / 2 - 2, c.texture_height / 2 - 2), red, "just below-left of centre");
+    expect_colour(pixel(image, c.texture_width / 2 + 1, c.texture_height / 2 + 1), white, "just above-right of centre");
   }
 }
 
@@ -187,7 +186,7 @@ TEST(PictureDecode, BadInputFailsQuietly) {
       {"truncated in the middle", cut(good.size() / 2)},
       {"end marker half way", early_end},
       {"scrambled scan", scrambled},
-      {"wider than the bound", with_frame_size(good, kMaxPictureSide + 1, 128)},
+      {"wider than the bound", with_frame_size(good, max_picture_side + 1, 128)},
       {"taller than the bound", with_frame_size(good, 256, 65535)},
       {"zero width", with_frame_size(good, 0, 128)},
   };
@@ -196,7 +195,7 @@ TEST(PictureDecode, BadInputFailsQuietly) {
     PictureImage image;
     testing::internal::CaptureStderr();
     testing::internal::CaptureStdout();
-    const bool ok = decode_picture(c.bytes.data(), c.bytes.size(), kNoCap, &image);
+    const bool ok = decode_picture(c.bytes.data(), c.bytes.size(), no_cap, &image);
     const std::string printed = testing::internal::GetCapturedStderr() + testing::internal::GetCapturedStdout();
     EXPECT_FALSE(ok);
     EXPECT_EQ(printed, "");
@@ -207,8 +206,8 @@ TEST(PictureDecode, BadInputFailsQuietly) {
 
 TEST(PictureDecode, LoadImageNeverFetchesUrls) {
   PictureImage image;
-  EXPECT_FALSE(load_picture_image("http://127.0.0.1/texture.jpg", kNoCap, &image));
-  EXPECT_FALSE(load_picture_image("no/such/picture.jpg", kNoCap, &image));
+  EXPECT_FALSE(load_picture_image("http://127.0.0.1/texture.jpg", no_cap, &image));
+  EXPECT_FALSE(load_picture_image("no/such/picture.jpg", no_cap, &image));
   EXPECT_EQ(image.width, 0);
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "assets/picture_prefetch.h"
-#include "tests/assets/test_pictures.h"
+#include "tests/support/test_pictures.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "assets/file_bytes.h"
 #include "assets/picture_decode.h"
 #include "assets/picture_resample.h"
-#include "tests/assets/reference_picture.h"
-#include "tests/assets/test_pictures.h"
+#include "tests/support/reference_picture.h"
+#include "tests/support/test_pictures.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ void expect_close_to_reference(const std::vector<uint8_t>& jpeg, int max_size, c
   ASSERT_EQ(image.width, reference.width);
   ASSERT_EQ(image.height, reference.height);
   ASSERT_EQ(image.rgba.size(), reference.rgba.size());
-  for (size_t i = 3; i < image.rgba.size(); i += 4) ASSERT_EQ(image.rgba[i], kPictureFourthByte) << "texel " << i / 4;
+  for (size_t i = 3; i < image.rgba.size(); i += 4) ASSERT_EQ(image.rgba[i], picture_fourth_byte) << "texel " << i / 4;
   const Difference d = difference(image, reference);
   EXPECT_GE(d.psnr_db, min_psnr);
   EXPECT_LE(d.mean, max_mean_difference);
@@ -115,9 +115,9 @@ TEST(PictureResample, FlatColourStaysExactlyThatColour) {
         rgb[i + 2] = colour.b;
       }
       std::vector<uint8_t> rgba(static_cast<size_t>(c.texture_width) * c.texture_height * 4, 0);
-      resample_picture(rgb.data(), c.width, c.height, c.texture_width, c.texture_height, kPictureFourthByte,
+      resample_picture(rgb.data(), c.width, c.height, c.texture_width, c.texture_height, picture_fourth_byte,
                        rgba.data());
-      const uint8_t want[4] = {colour.r, colour.g, colour.b, kPictureFourthByte};
+      const uint8_t want[4] = {colour.r, colour.g, colour.b, picture_fourth_byte};
       size_t wrong = 0;
       for (size_t i = 0; i < rgba.size(); ++i) wrong += rgba[i] != want[i % 4];
       EXPECT_EQ(wrong, 0u);
@@ -134,27 +134,27 @@ TEST(PictureResample, RowsAndColumnsKeepTheirPlaceAndEdgesStaySharp) {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-      const Rgb c = y < height / 6 ? kGreen : (x < width / 3 ? kRed : kBlue);
+      const Rgb c = y < height / 6 ? green : (x < width / 3 ? red : blue);
       p[0] = c.r;
       p[1] = c.g;
       p[2] = c.b;
     }
   }
   std::vector<uint8_t> rgba(static_cast<size_t>(texture_width) * texture_height * 4);
-  resample_picture(rgb.data(), width, height, texture_width, texture_height, kPictureFourthByte, rgba.data());
+  resample_picture(rgb.data(), width, height, texture_width, texture_height, picture_fourth_byte, rgba.data());
   auto at = [&](int x, int row) { return &rgba[(static_cast<size_t>(row) * texture_width + x) * 4]; };
   struct Probe {
     int x, row;
     Rgb colour;
   };
-  const Probe probes[] = {{0, 0, kGreen}, {127, 0, kGreen}, {10, 2, kGreen}, {0, 31, kRed},
-                          {30, 20, kRed}, {127, 31, kBlue}, {60, 20, kBlue}, {100, 10, kBlue}};
+  const Probe probes[] = {{0, 0, green}, {127, 0, green}, {10, 2, green}, {0, 31, red},
+                          {30, 20, red}, {127, 31, blue}, {60, 20, blue}, {100, 10, blue}};
   for (const Probe& p : probes) {
     SCOPED_TRACE(testing::Message() << "texel " << p.x << ", row " << p.row);
     EXPECT_EQ(at(p.x, p.row)[0], p.colour.r);
     EXPECT_EQ(at(p.x, p.row)[1], p.colour.g);
     EXPECT_EQ(at(p.x, p.row)[2], p.colour.b);
-    EXPECT_EQ(at(p.x, p.row)[3], kPictureFourthByte);
+    EXPECT_EQ(at(p.x, p.row)[3], picture_fourth_byte);
   }
 }
 

@@ -12,7 +12,7 @@
 #include "assets/picture_prefetch.h"
 #include "assets/picture_texture.h"
 #include "platform/script/platform_script.h"
-#include "tests/assets/test_pictures.h"
+#include "tests/support/test_pictures.h"
 
 namespace {
 
@@ -129,10 +129,10 @@ TEST_F(PictureTexture, BottomLeftOfThePictureIsTexelZeroWithAlphaOne) {
     EXPECT_NEAR(p[2], want.b, 6);
     EXPECT_EQ(p[3], 255);
   };
-  expect_pixel(0, 0, kRed, "s = 0, t = 0");
-  expect_pixel(63, 0, kGreen, "s = 1, t = 0");
-  expect_pixel(0, 63, kBlue, "s = 0, t = 1");
-  expect_pixel(63, 63, kWhite, "s = 1, t = 1");
+  expect_pixel(0, 0, red, "s = 0, t = 0");
+  expect_pixel(63, 0, green, "s = 1, t = 0");
+  expect_pixel(0, 63, blue, "s = 0, t = 1");
+  expect_pixel(63, 63, white, "s = 1, t = 1");
 }
 
 TEST_F(PictureTexture, FailuresLeaveTheNameAndTheTexturesAlone) {

@@ -8,7 +8,7 @@
 #include "audio/output.h"
 #include "audio/stream.h"
 #include "platform/audio_output.h"
-#include "tests/audio/lame_encode.h"
+#include "tests/support/lame_encode.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // the first sample, byte ranges of a larger file, and refusals.
 #include "audio/mp3_decoder.h"
 
-#include "tests/audio/lame_encode.h"
+#include "tests/support/lame_encode.h"
 
 #include <gtest/gtest.h>
 

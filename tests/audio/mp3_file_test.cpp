@@ -1,7 +1,7 @@
 // Whole-file decoding of MP3 files made here with LAME.
 #include "audio/mp3_file.h"
 
-#include "tests/audio/lame_encode.h"
+#include "tests/support/lame_encode.h"
 
 #include <gtest/gtest.h>
 

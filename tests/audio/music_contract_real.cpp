@@ -4,7 +4,7 @@
 
 #include "audio/output.h"
 #include "audio/stream.h"
-#include "tests/audio/lame_encode.h"
+#include "tests/support/lame_encode.h"
 
 #include <chrono>
 #include <cstdio>

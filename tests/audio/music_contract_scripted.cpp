@@ -3,7 +3,7 @@
 #include "tests/audio/music_contract_fixture.h"
 
 #include "audio/scripted/scripted_music.h"
-#include "tests/audio/lame_encode.h"
+#include "tests/support/lame_encode.h"
 
 #include <cstdio>
 #include <string>

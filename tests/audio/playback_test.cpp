@@ -6,7 +6,7 @@
 #include "audio/output.h"
 #include "audio/stream.h"
 
-#include "tests/audio/lame_encode.h"
+#include "tests/support/lame_encode.h"
 
 #include <gtest/gtest.h>
 
@@ -29,20 +29,20 @@ class Playback : public ::testing::Test {
     close_output();
     forget_streams();
     unsetenv("SDL_AUDIODRIVER");
-    for (const std::string& p : files_) std::remove(p.c_str());
+    for (const std::string& p : files) std::remove(p.c_str());
   }
 
   // An MP3 file of `frames` frames of the test signal; its path.
   std::string make_mp3(int frames, int rate, int channels) {
     const std::string path = temp_path("play.mp3");
     EXPECT_TRUE(write_file(path, encode_mp3(make_test_signal(frames, rate, channels), rate, channels)));
-    files_.push_back(path);
+    files.push_back(path);
     return path;
   }
 
   std::string scratch(const char* stem) {
-    files_.push_back(temp_path(stem));
-    return files_.back();
+    files.push_back(temp_path(stem));
+    return files.back();
   }
 
   // Waits until the stream is heard; false after two seconds.
@@ -55,7 +55,7 @@ class Playback : public ::testing::Test {
     return true;
   }
 
-  std::vector<std::string> files_;
+  std::vector<std::string> files;
 };
 
 struct PositionSample {

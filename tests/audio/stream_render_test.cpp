@@ -4,7 +4,7 @@
 #include "audio/stream.h"
 
 #include "audio/mp3_file.h"
-#include "tests/audio/lame_encode.h"
+#include "tests/support/lame_encode.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "audio/mp3_decoder.h"
 #include "audio/mp3_file.h"
 #include "audio/pcm_converter.h"
-#include "tests/audio/lame_encode.h"
+#include "tests/support/lame_encode.h"
 
 #include <gtest/gtest.h>
 

@@ -13,33 +13,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kDataFiles[] = {"obj.b3df", "texture.jpg", "serce.jpg", "ip.jpg",  "cover.jpg",
-                                  "c.jpg",    "credits.jpg", "part.jpg",  "env.jpg", "orvu.mp3"};
+const char* const data_file_names[] = {"obj.b3df", "texture.jpg", "serce.jpg", "ip.jpg",  "cover.jpg",
+                                       "c.jpg",    "credits.jpg", "part.jpg",  "env.jpg", "orvu.mp3"};
 
 class GeneratedDataSet : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     std::string pattern = (fs::temp_directory_path() / "zarnic-datagen-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    out_dir_ = pattern;
-    const std::string command = std::string(ZARNIC_DATAGEN_EXE) + " " + out_dir_ + " > " + out_dir_ + "/log 2>&1";
-    exit_code_ = std::system(command.c_str());
+    out_dir = pattern;
+    const std::string command = std::string(ZARNIC_DATAGEN_EXE) + " " + out_dir + " > " + out_dir + "/log 2>&1";
+    exit_code = std::system(command.c_str());
   }
-  static void TearDownTestSuite() { fs::remove_all(out_dir_); }
+  static void TearDownTestSuite() { fs::remove_all(out_dir); }
 
-  static std::string out_dir_;
-  static int exit_code_;
+  static std::string out_dir;
+  static int exit_code;
 };
 
-std::string GeneratedDataSet::out_dir_;
-int GeneratedDataSet::exit_code_ = -1;
+std::string GeneratedDataSet::out_dir;
+int GeneratedDataSet::exit_code = -1;
 
 TEST_F(GeneratedDataSet, ReproducesEveryCommittedFileByteForByte) {
-  ASSERT_EQ(exit_code_, 0) << "see " << out_dir_ << "/log";
-  for (const char* name : kDataFiles) {
+  ASSERT_EQ(exit_code, 0) << "see " << out_dir << "/log";
+  for (const char* name : data_file_names) {
     SCOPED_TRACE(name);
     const std::vector<uint8_t> committed = read_file(data_path(name));
-    const std::vector<uint8_t> generated = read_file(out_dir_ + "/" + name);
+    const std::vector<uint8_t> generated = read_file(out_dir + "/" + name);
     ASSERT_FALSE(committed.empty());
     ASSERT_EQ(generated.size(), committed.size());
     EXPECT_TRUE(generated == committed);
@@ -47,10 +47,10 @@ TEST_F(GeneratedDataSet, ReproducesEveryCommittedFileByteForByte) {
 }
 
 TEST_F(GeneratedDataSet, WritesNothingElseAndDataHoldsNothingElse) {
-  ASSERT_EQ(exit_code_, 0);
-  const std::set<std::string> expected(std::begin(kDataFiles), std::end(kDataFiles));
+  ASSERT_EQ(exit_code, 0);
+  const std::set<std::string> expected(std::begin(data_file_names), std::end(data_file_names));
   std::set<std::string> generated, committed;
-  for (const auto& entry : fs::directory_iterator(out_dir_))
+  for (const auto& entry : fs::directory_iterator(out_dir))
     if (entry.path().filename() != "log") generated.insert(entry.path().filename().string());
   for (const auto& entry : fs::directory_iterator(ZARNIC_DATA_DIR)) committed.insert(entry.path().filename().string());
   EXPECT_EQ(generated, expected);
@@ -66,7 +66,7 @@ TEST(DataSetGenerator, FailsCleanlyOnAnUnwritableDirectory) {
 
 TEST(DataSetGenerator, KeepsTheDataSetSmall) {
   uintmax_t total = 0;
-  for (const char* name : kDataFiles) total += fs::file_size(data_path(name));
+  for (const char* name : data_file_names) total += fs::file_size(data_path(name));
   EXPECT_LT(total, 1200u * 1024u);
 }
 

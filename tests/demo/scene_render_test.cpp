@@ -14,7 +14,7 @@
 
 #include "audio/scripted/scripted_music.h"
 #include "demo/scene.h"
-#include "tests/demo/allocation_counter.h"
+#include "tests/support/allocation_counter.h"
 #include "tests/demo/show_fixture.h"
 
 namespace {

@@ -20,8 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kPictures[] = {"data/texture.jpg", "data/serce.jpg",   "data/ip.jpg",   "data/cover.jpg",
-                                 "data/c.jpg",       "data/credits.jpg", "data/part.jpg", "data/env.jpg"};
+const char* const picture_paths[] = {"data/texture.jpg", "data/serce.jpg",   "data/ip.jpg",   "data/cover.jpg",
+                                     "data/c.jpg",       "data/credits.jpg", "data/part.jpg", "data/env.jpg"};
 
 struct Expected {
   const char* case_name;
@@ -30,7 +30,7 @@ struct Expected {
   bool music_decodes;
 };
 
-const Expected kExpected[] = {
+const Expected expected_outcomes[] = {
     {"no-data", "file cannot be opened or read", 0, false},
     {"mesh-truncated", "file too short for its vertex count", 8, true},
     {"mesh-forged-count", "file too short for its vertex count", 8, true},
@@ -53,17 +53,17 @@ class BadInputs : public ::testing::TestWithParam<Expected> {
   void SetUp() override {
     char pattern[] = "/tmp/zarnic-bad-inputs-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
-    work_ = pattern;
-    ASSERT_TRUE(make_broken_data(GetParam().case_name, fs::path(ZARNIC_DATA_ROOT) / "data", work_));
-    ASSERT_EQ(chdir(work_.c_str()), 0);
+    work = pattern;
+    ASSERT_TRUE(make_broken_data(GetParam().case_name, fs::path(ZARNIC_DATA_ROOT) / "data", work));
+    ASSERT_EQ(chdir(work.c_str()), 0);
   }
   void TearDown() override {
     ASSERT_EQ(chdir("/"), 0);
     std::error_code ignored;
-    fs::remove_all(work_, ignored);
+    fs::remove_all(work, ignored);
   }
 
-  fs::path work_;
+  fs::path work;
 };
 
 TEST_P(BadInputs, EachReaderRefusesExactlyTheBrokenElement) {
@@ -83,7 +83,7 @@ TEST_P(BadInputs, EachReaderRefusesExactlyTheBrokenElement) {
   }
 
   int loading = 0;
-  for (const char* picture : kPictures) {
+  for (const char* picture : picture_paths) {
     PictureImage image;
     if (load_picture_image(picture, 1024, &image)) ++loading;
   }
@@ -96,7 +96,7 @@ TEST_P(BadInputs, EachReaderRefusesExactlyTheBrokenElement) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryBrokenDataDirectory, BadInputs, ::testing::ValuesIn(kExpected),
+INSTANTIATE_TEST_SUITE_P(EveryBrokenDataDirectory, BadInputs, ::testing::ValuesIn(expected_outcomes),
                          [](const ::testing::TestParamInfo<Expected>& info) {
                            std::string name = info.param.case_name;
                            for (char& c : name) {
@@ -106,9 +106,9 @@ INSTANTIATE_TEST_SUITE_P(EveryBrokenDataDirectory, BadInputs, ::testing::ValuesI
                          });
 
 TEST(BadInputs, TableCoversEveryBrokenDataCase) {
-  ASSERT_EQ(broken_data_cases().size(), std::size(kExpected));
-  for (size_t i = 0; i < std::size(kExpected); ++i) {
-    EXPECT_EQ(broken_data_cases()[i], kExpected[i].case_name);
+  ASSERT_EQ(broken_data_cases().size(), std::size(expected_outcomes));
+  for (size_t i = 0; i < std::size(expected_outcomes); ++i) {
+    EXPECT_EQ(broken_data_cases()[i], expected_outcomes[i].case_name);
   }
 }
 

@@ -16,11 +16,11 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-const char* const kPictures[] = {"texture.jpg", "serce.jpg",   "ip.jpg",   "cover.jpg",
-                                 "c.jpg",       "credits.jpg", "part.jpg", "env.jpg"};
-constexpr int kPictureCount = 8;
-const char* const kMesh = "obj.b3df";
-const char* const kMusic = "orvu.mp3";
+const char* const picture_files[] = {"texture.jpg", "serce.jpg",   "ip.jpg",   "cover.jpg",
+                                     "c.jpg",       "credits.jpg", "part.jpg", "env.jpg"};
+constexpr int picture_count = 8;
+const char* const mesh_file = "obj.b3df";
+const char* const music_file = "orvu.mp3";
 
 // The ways one picture can be broken.
 enum class BadPicture { garbage, empty, truncated, png };
@@ -89,7 +89,7 @@ uint32_t get_le32(const Bytes& bytes, size_t offset) {
 }
 
 bool break_picture(const fs::path& dir, int index, BadPicture how) {
-  const fs::path path = dir / kPictures[index];
+  const fs::path path = dir / picture_files[index];
   switch (how) {
     case BadPicture::garbage:
       return write_file(path, garbage(4096, 1000 + index));
@@ -104,7 +104,7 @@ bool break_picture(const fs::path& dir, int index, BadPicture how) {
 }
 
 bool break_all_pictures(const fs::path& dir, BadPicture how) {
-  for (int i = 0; i < kPictureCount; ++i) {
+  for (int i = 0; i < picture_count; ++i) {
     if (!break_picture(dir, i, how)) return false;
   }
   return true;
@@ -112,41 +112,41 @@ bool break_all_pictures(const fs::path& dir, BadPicture how) {
 
 // The vertex count field sits at offset 3 of the mesh file.
 bool forge_vertex_count(const fs::path& dir) {
-  Bytes mesh = read_file(dir / kMesh);
+  Bytes mesh = read_file(dir / mesh_file);
   if (mesh.size() < 7) return false;
   put_le32(mesh, 3, 0x7FFFFFFFu);
-  return write_file(dir / kMesh, mesh);
+  return write_file(dir / mesh_file, mesh);
 }
 
 // Triangle 0's first corner (offset 17 + 12 N) is set to N: one past the
 // last vertex.
 bool index_past_vertex_count(const fs::path& dir) {
-  Bytes mesh = read_file(dir / kMesh);
+  Bytes mesh = read_file(dir / mesh_file);
   if (mesh.size() < 7) return false;
   const uint32_t n = get_le32(mesh, 3);
   const size_t offset = 17 + 12 * static_cast<size_t>(n);
   if (n > 0xFFFF || offset + 2 > mesh.size()) return false;
   mesh[offset] = static_cast<uint8_t>(n);
   mesh[offset + 1] = static_cast<uint8_t>(n >> 8);
-  return write_file(dir / kMesh, mesh);
+  return write_file(dir / mesh_file, mesh);
 }
 
 bool apply(const std::string& name, const fs::path& dir) {
-  if (name == "mesh-truncated") return write_file(dir / kMesh, first_half(read_file(dir / kMesh)));
+  if (name == "mesh-truncated") return write_file(dir / mesh_file, first_half(read_file(dir / mesh_file)));
   if (name == "mesh-forged-count") return forge_vertex_count(dir);
   if (name == "mesh-index-past-n") return index_past_vertex_count(dir);
   if (name == "pictures-garbage") return break_all_pictures(dir, BadPicture::garbage);
   if (name == "pictures-empty") return break_all_pictures(dir, BadPicture::empty);
   if (name == "pictures-truncated-jpeg") return break_all_pictures(dir, BadPicture::truncated);
   if (name == "pictures-png") return break_all_pictures(dir, BadPicture::png);
-  if (name == "music-garbage") return write_file(dir / kMusic, garbage(65536, 7));
-  if (name == "music-empty") return write_file(dir / kMusic, {});
-  if (name == "music-truncated-mp3") return write_file(dir / kMusic, first_half(read_file(dir / kMusic)));
+  if (name == "music-garbage") return write_file(dir / music_file, garbage(65536, 7));
+  if (name == "music-empty") return write_file(dir / music_file, {});
+  if (name == "music-truncated-mp3") return write_file(dir / music_file, first_half(read_file(dir / music_file)));
   if (name == "all-at-once") {
     bool ok = forge_vertex_count(dir);
     const BadPicture forms[] = {BadPicture::garbage, BadPicture::empty, BadPicture::truncated, BadPicture::png};
-    for (int i = 0; i < kPictureCount; ++i) ok = ok && break_picture(dir, i, forms[i % 4]);
-    return ok && write_file(dir / kMusic, garbage(65536, 7));
+    for (int i = 0; i < picture_count; ++i) ok = ok && break_picture(dir, i, forms[i % 4]);
+    return ok && write_file(dir / music_file, garbage(65536, 7));
   }
   return false;
 }

@@ -251,8 +251,8 @@ TEST(OlePictureLoader, PathsAreTheWorkingDirectoryABackslashAndThePathUpTo260Cha
 TEST(OlePictureLoader, FailuresLeaveTheNameAndCreateNoTexture) {
   ASSERT_TRUE(environment->ready) << "no window, GL context or scratch folder";
   // Wider than the loader's bound, though small on disk.
-  ASSERT_TRUE(write_bmp("pics/too_wide.bmp", kMaxPictureSide + 1, 1, grey));
-  ASSERT_TRUE(write_bmp("pics/widest.bmp", kMaxPictureSide, 1, grey));
+  ASSERT_TRUE(write_bmp("pics/too_wide.bmp", max_picture_side + 1, 1, grey));
+  ASSERT_TRUE(write_bmp("pics/widest.bmp", max_picture_side, 1, grey));
   std::FILE* f = std::fopen("pics/not_a_picture.bmp", "wb");
   ASSERT_NE(f, nullptr);
   std::fputs("this is text, not a picture\n", f);

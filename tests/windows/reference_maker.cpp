@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "audio/band_levels.h"
-#include "tests/audio/lame_encode.h"
+#include "tests/support/lame_encode.h"
 #include "tests/windows/reference_set.h"
 
 namespace {

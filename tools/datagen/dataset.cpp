@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr int kHeartSlices = 64;
-constexpr int kHeartStacks = 48;
+constexpr int heart_slices = 64;
+constexpr int heart_stacks = 48;
 
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
   FILE* file = std::fopen(path.c_str(), "wb");
@@ -24,7 +24,7 @@ bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 std::vector<DataFile> make_dataset() {
   std::vector<DataFile> files;
-  files.push_back({"obj.b3df", encode_mesh(make_heart_mesh(kHeartSlices, kHeartStacks))});
+  files.push_back({"obj.b3df", encode_mesh(make_heart_mesh(heart_slices, heart_stacks))});
   files.push_back({"texture.jpg", encode_jpeg(paint_sphere_texture())});
   files.push_back({"serce.jpg", encode_jpeg(paint_heart_sphere_map())});
   files.push_back({"ip.jpg", encode_jpeg(paint_backdrop())});

@@ -108,10 +108,10 @@ float fractal_noise(float x, float y, int octaves, uint32_t seed) {
 }
 
 uint32_t SeededRandom::next() {
-  state_ ^= state_ << 13;
-  state_ ^= state_ >> 17;
-  state_ ^= state_ << 5;
-  return state_;
+  state ^= state << 13;
+  state ^= state >> 17;
+  state ^= state << 5;
+  return state;
 }
 
 float SeededRandom::uniform() { return static_cast<float>(next() >> 8) / 16777216.0f; }

@@ -60,10 +60,10 @@ float fractal_noise(float x, float y, int octaves, uint32_t seed);
 // A small seeded generator (xorshift), the same on every platform.
 class SeededRandom {
  public:
-  explicit SeededRandom(uint32_t seed) : state_(seed ? seed : 1u) {}
+  explicit SeededRandom(uint32_t seed) : state(seed ? seed : 1u) {}
   uint32_t next();
   float uniform();  // [0, 1)
 
  private:
-  uint32_t state_;
+  uint32_t state;
 };

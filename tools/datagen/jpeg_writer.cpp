@@ -3,7 +3,7 @@
 #include <turbojpeg.h>
 
 namespace {
-constexpr int kQuality = 90;
+constexpr int quality = 90;
 }
 
 std::vector<uint8_t> encode_jpeg(const Image& image) {
@@ -13,7 +13,7 @@ std::vector<uint8_t> encode_jpeg(const Image& image) {
   unsigned char* jpeg = nullptr;
   unsigned long size = 0;
   const int result = tjCompress2(handle, rgb.data(), image.width(), image.width() * 3, image.height(), TJPF_RGB, &jpeg,
-                                 &size, TJSAMP_444, kQuality, TJFLAG_ACCURATEDCT);
+                                 &size, TJSAMP_444, quality, TJFLAG_ACCURATEDCT);
   std::vector<uint8_t> out;
   if (result == 0) out.assign(jpeg, jpeg + size);
   tjFree(jpeg);

@@ -4,11 +4,11 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double pi = 3.14159265358979323846;
 // Overall scale and vertical shift that centre the heart's bounding box on
 // the origin with its lobes about 1.1 units out.
-constexpr double kScale = 1.0;
-constexpr double kLift = -0.118;
+constexpr double overall_scale = 1.0;
+constexpr double lift = -0.118;
 
 // The heart surface with z up: negative inside, positive outside.
 double heart_field(double x, double y, double z) {
@@ -45,18 +45,18 @@ MeshData make_heart_mesh(int slices, int stacks) {
   auto index = [columns](int row, int column) { return static_cast<uint16_t>(row * columns + column); };
 
   for (int j = 0; j <= stacks; ++j) {
-    const double theta = kPi * j / stacks;  // 0 at the top, pi at the tip
+    const double theta = pi * j / stacks;  // 0 at the top, pi at the tip
     for (int i = 0; i <= slices; ++i) {
-      const double phi = 2.0 * kPi * (i % slices) / slices;
+      const double phi = 2.0 * pi * (i % slices) / slices;
       // Model direction: x right, y up, z toward the viewer.
       const double dx = std::sin(theta) * std::sin(phi);
       const double dy = std::cos(theta);
       const double dz = std::sin(theta) * std::cos(phi);
       // The field has its up axis in z and its thin axis in y.
       const double r = surface_distance(dx, dz, dy);
-      mesh.x.push_back(static_cast<float>(kScale * r * dx));
-      mesh.y.push_back(static_cast<float>(kScale * (r * dy + kLift)));
-      mesh.z.push_back(static_cast<float>(kScale * r * dz));
+      mesh.x.push_back(static_cast<float>(overall_scale * r * dx));
+      mesh.y.push_back(static_cast<float>(overall_scale * (r * dy + lift)));
+      mesh.z.push_back(static_cast<float>(overall_scale * r * dz));
       mesh.s.push_back(static_cast<float>(static_cast<double>(i) / slices));
       mesh.t.push_back(static_cast<float>(1.0 - static_cast<double>(j) / stacks));
     }

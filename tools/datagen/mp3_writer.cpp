@@ -7,20 +7,20 @@
 
 namespace {
 
-constexpr int kBitrate = 160;
-constexpr int kQuality = 2;  // LAME's slow, careful search
-constexpr int kChunkFrames = 4096;
+constexpr int bitrate = 160;
+constexpr int quality = 2;  // LAME's slow, careful search
+constexpr int chunk_frames = 4096;
 
 short to_pcm16(float v) { return static_cast<short>(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f)); }
 
 bool configure(lame_global_flags* lame) {
-  lame_set_in_samplerate(lame, kSampleRate);
-  lame_set_out_samplerate(lame, kSampleRate);
+  lame_set_in_samplerate(lame, sample_rate);
+  lame_set_out_samplerate(lame, sample_rate);
   lame_set_num_channels(lame, 2);
   lame_set_mode(lame, JOINT_STEREO);
   lame_set_VBR(lame, vbr_off);
-  lame_set_brate(lame, kBitrate);
-  lame_set_quality(lame, kQuality);
+  lame_set_brate(lame, bitrate);
+  lame_set_quality(lame, quality);
   lame_set_bWriteVbrTag(lame, 1);
   lame_set_write_id3tag_automatic(lame, 0);
   lame_set_highpassfreq(lame, -1);  // keep the kick's low end
@@ -38,11 +38,11 @@ std::vector<uint8_t> encode_mp3(const LoopBuffer& music) {
   }
 
   std::vector<uint8_t> out;
-  std::vector<short> pcm(2 * kChunkFrames);
-  std::vector<unsigned char> buffer(static_cast<size_t>(1.25 * kChunkFrames + 7200));
+  std::vector<short> pcm(2 * chunk_frames);
+  std::vector<unsigned char> buffer(static_cast<size_t>(1.25 * chunk_frames + 7200));
   bool ok = true;
-  for (size_t start = 0; ok && start < music.frames(); start += kChunkFrames) {
-    const size_t count = std::min<size_t>(kChunkFrames, music.frames() - start);
+  for (size_t start = 0; ok && start < music.frames(); start += chunk_frames) {
+    const size_t count = std::min<size_t>(chunk_frames, music.frames() - start);
     for (size_t i = 0; i < count; ++i) {
       pcm[2 * i] = to_pcm16(music.left[start + i]);
       pcm[2 * i + 1] = to_pcm16(music.right[start + i]);

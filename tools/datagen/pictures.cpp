@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+constexpr float pi = 3.14159265358979f;
 
 Mask empty_mask(int width, int height) {
   return Mask{width, height, std::vector<float>(static_cast<size_t>(width) * height, 0.0f)};
@@ -94,7 +94,7 @@ Image paint_sphere_map(int width, int height, const Environment& env) {
 std::vector<std::pair<float, float>> heart_outline(int points) {
   std::vector<std::pair<float, float>> out;
   for (int i = 0; i < points; ++i) {
-    const float t = 2.0f * kPi * i / points;
+    const float t = 2.0f * pi * i / points;
     const float s = std::sin(t);
     const float x = 16.0f * s * s * s;
     const float y = 13.0f * std::cos(t) - 5.0f * std::cos(2 * t) - 2.0f * std::cos(3 * t) - std::cos(4 * t);

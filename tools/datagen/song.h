@@ -10,9 +10,9 @@
 
 #include "synth.h"
 
-constexpr int kBeatFrames = kSampleRate / 2;  // 120 bpm
-constexpr int kSongBeats = 60;
-constexpr size_t kSongFrames = static_cast<size_t>(kBeatFrames) * kSongBeats;
+constexpr int beat_frames = sample_rate / 2;  // 120 bpm
+constexpr int song_beats = 60;
+constexpr size_t song_frames = static_cast<size_t>(beat_frames) * song_beats;
 
 // The finished stereo mix, peak-normalised below full scale.
 LoopBuffer render_song();

@@ -6,10 +6,10 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kTwoPi = 2.0 * kPi;
+constexpr double pi = 3.14159265358979323846;
+constexpr double two_pi = 2.0 * pi;
 
-size_t frames_for(double seconds) { return static_cast<size_t>(seconds * kSampleRate); }
+size_t frames_for(double seconds) { return static_cast<size_t>(seconds * sample_rate); }
 
 // Poly-BLEP correction for a discontinuity at phase 0 of a saw.
 double poly_blep(double t, double dt) {
@@ -26,23 +26,23 @@ double poly_blep(double t, double dt) {
 
 class Saw {
  public:
-  explicit Saw(double hz, double start_phase = 0.0) : dt_(hz / kSampleRate), phase_(start_phase) {}
+  explicit Saw(double hz, double start_phase = 0.0) : dt(hz / sample_rate), phase(start_phase) {}
   float next() {
-    const double v = 2.0 * phase_ - 1.0 - poly_blep(phase_, dt_);
-    phase_ += dt_;
-    if (phase_ >= 1.0) phase_ -= 1.0;
+    const double v = 2.0 * phase - 1.0 - poly_blep(phase, dt);
+    phase += dt;
+    if (phase >= 1.0) phase -= 1.0;
     return static_cast<float>(v);
   }
 
  private:
-  double dt_;
-  double phase_;
+  double dt;
+  double phase;
 };
 
 // Attack-then-release envelope value at frame n of a note of total frames.
 float attack_release(size_t n, size_t total, double attack_s, double release_s) {
-  const double t = static_cast<double>(n) / kSampleRate;
-  const double left = static_cast<double>(total - n) / kSampleRate;
+  const double t = static_cast<double>(n) / sample_rate;
+  const double left = static_cast<double>(total - n) / sample_rate;
   double a = 1.0;
   if (t < attack_s) a = t / attack_s;
   if (left < release_s) a *= left / release_s;
@@ -77,11 +77,11 @@ void LoopBuffer::mix_in(const LoopBuffer& other, float gain) {
   }
 }
 
-void OnePole::set_cutoff(double hz) { coeff_ = static_cast<float>(1.0 - std::exp(-kTwoPi * hz / kSampleRate)); }
+void OnePole::set_cutoff(double hz) { coeff = static_cast<float>(1.0 - std::exp(-two_pi * hz / sample_rate)); }
 
 float OnePole::lowpass(float x) {
-  state_ += coeff_ * (x - state_);
-  return state_;
+  state += coeff * (x - state);
+  return state;
 }
 
 float OnePole::highpass(float x) { return x - lowpass(x); }
@@ -93,13 +93,13 @@ std::vector<float> kick_voice(float gain) {
   std::vector<float> out(total);
   double phase = 0.0;
   for (size_t n = 0; n < total; ++n) {
-    const double t = static_cast<double>(n) / kSampleRate;
+    const double t = static_cast<double>(n) / sample_rate;
     const double hz = 45.0 + 125.0 * std::exp(-t / 0.028);
-    phase += kTwoPi * hz / kSampleRate;
+    phase += two_pi * hz / sample_rate;
     double env = t < 0.002 ? t / 0.002 : 1.0;
     if (t > 0.045) env *= std::exp(-(t - 0.045) / 0.040);
     // A short 2.5 kHz tick gives the hit its attack without adding low end.
-    const double click = std::sin(kTwoPi * 2500.0 * t) * std::exp(-t / 0.004) * 0.25;
+    const double click = std::sin(two_pi * 2500.0 * t) * std::exp(-t / 0.004) * 0.25;
     out[n] = static_cast<float>(gain * (env * std::sin(phase) + click));
   }
   return out;
@@ -112,7 +112,7 @@ std::vector<float> bass_voice(double hz, double seconds, float gain) {
   OnePole low1, low2, high;
   high.set_cutoff(70.0);
   for (size_t n = 0; n < total; ++n) {
-    const double t = static_cast<double>(n) / kSampleRate;
+    const double t = static_cast<double>(n) / sample_rate;
     const double cutoff = 300.0 + 2200.0 * std::exp(-t / 0.06);
     low1.set_cutoff(cutoff);
     low2.set_cutoff(cutoff);
@@ -130,7 +130,7 @@ std::vector<float> hat_voice(double decay_seconds, float gain, uint32_t seed) {
   high1.set_cutoff(7000.0);
   high2.set_cutoff(7000.0);
   for (size_t n = 0; n < total; ++n) {
-    const double t = static_cast<double>(n) / kSampleRate;
+    const double t = static_cast<double>(n) / sample_rate;
     const float env = static_cast<float>(std::exp(-t / decay_seconds));
     noise[n] = high2.highpass(high1.highpass(noise[n])) * env * gain;
   }
@@ -144,7 +144,7 @@ std::vector<float> clap_voice(float gain, uint32_t seed) {
   high.set_cutoff(900.0);
   low.set_cutoff(5000.0);
   for (size_t n = 0; n < total; ++n) {
-    const double t = static_cast<double>(n) / kSampleRate;
+    const double t = static_cast<double>(n) / sample_rate;
     // Three quick slaps, then a short tail.
     double env = std::exp(-t / 0.07);
     for (double slap : {0.0, 0.011, 0.022})
@@ -161,7 +161,7 @@ std::vector<float> crash_voice(float gain, uint32_t seed) {
   high1.set_cutoff(3500.0);
   high2.set_cutoff(3500.0);
   for (size_t n = 0; n < total; ++n) {
-    const double t = static_cast<double>(n) / kSampleRate;
+    const double t = static_cast<double>(n) / sample_rate;
     const double env = std::exp(-t / 0.45) * attack_release(n, total, 0.001, 0.3);
     noise[n] = high2.highpass(high1.highpass(noise[n])) * static_cast<float>(env) * gain;
   }
@@ -176,7 +176,7 @@ std::vector<float> riser_voice(double seconds, float gain, uint32_t seed) {
   for (size_t n = 0; n < total; ++n) {
     const double x = static_cast<double>(n) / total;
     const double hz = 400.0 * std::pow(20.0, x);
-    const double f = 2.0 * std::sin(kPi * hz / kSampleRate);
+    const double f = 2.0 * std::sin(pi * hz / sample_rate);
     const double q = 0.35;
     low += f * band;
     const double high = noise[n] - low - q * band;
@@ -208,10 +208,10 @@ std::vector<float> pluck_voice(double hz, float brightness, float gain) {
   high.set_cutoff(150.0);
   double phase = 0.0;
   for (size_t n = 0; n < total; ++n) {
-    const double t = static_cast<double>(n) / kSampleRate;
+    const double t = static_cast<double>(n) / sample_rate;
     low.set_cutoff(500.0 + 6000.0 * brightness * std::exp(-t / 0.05));
     const double square = phase < 0.5 ? 1.0 : -1.0;
-    phase += hz / kSampleRate;
+    phase += hz / sample_rate;
     if (phase >= 1.0) phase -= 1.0;
     const float env = static_cast<float>(std::exp(-t / 0.07)) * attack_release(n, total, 0.002, 0.02);
     out[n] = high.highpass(low.lowpass(static_cast<float>(square))) * env * gain;

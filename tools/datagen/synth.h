@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-constexpr int kSampleRate = 44100;
+constexpr int sample_rate = 44100;
 
 class LoopBuffer {
  public:
@@ -34,8 +34,8 @@ class OnePole {
   float highpass(float x);
 
  private:
-  float coeff_ = 1.0f;
-  float state_ = 0.0f;
+  float coeff = 1.0f;
+  float state = 0.0f;
 };
 
 double midi_to_hz(int note);

@@ -13,10 +13,10 @@ struct Rgb {
   uint8_t r, g, b;
 };
 
-constexpr Rgb kRed{255, 0, 0};
-constexpr Rgb kGreen{0, 255, 0};
-constexpr Rgb kBlue{0, 0, 255};
-constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb red{255, 0, 0};
+constexpr Rgb green{0, 255, 0};
+constexpr Rgb blue{0, 0, 255};
+constexpr Rgb white{255, 255, 255};
 
 // Encodes a width x height picture whose pixel at (x, y), y counted from the
 // top row down, is colour(x, y). 4:4:4 at high quality, so flat areas keep
@@ -51,8 +51,8 @@ inline std::vector<uint8_t> make_quadrant_jpeg(int width, int height) {
   return make_jpeg(width, height, [=](int x, int y) {
     const bool right = x >= width / 2;
     const bool bottom = y >= height / 2;
-    if (bottom) return right ? kGreen : kRed;
-    return right ? kWhite : kBlue;
+    if (bottom) return right ? green : red;
+    return right ? white : blue;
   });
 }
 

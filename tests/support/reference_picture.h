@@ -55,7 +55,7 @@ inline bool reference_picture(const std::vector<uint8_t>& jpeg, int max_texture_
   out->rgba.resize(texels * 4);
   for (size_t i = 0; i < texels; ++i) {
     std::copy_n(&rgb[3 * i], 3, &out->rgba[4 * i]);
-    out->rgba[4 * i + 3] = kPictureFourthByte;
+    out->rgba[4 * i + 3] = picture_fourth_byte;
   }
   return true;
 }

@@ -1,4 +1,4 @@
-#include "tests/audio/lame_encode.h"
+#include "tests/support/lame_encode.h"
 
 #include <lame/lame.h>
 #include <unistd.h>
