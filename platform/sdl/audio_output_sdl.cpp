@@ -75,7 +75,10 @@ bool audio_output_open(int device, int rate, AudioFill fill, AudioOutputInfo* in
       // still has the buffer before this one to play first.
       const bool disk = std::strcmp(SDL_GetCurrentAudioDriver(), "disk") == 0;
       queued_ahead_ns.store(disk ? 0 : int64_t(device_buffer_frames) * 1000000000 / rate, std::memory_order_relaxed);
-      open_info.audible = true;
+      // Nobody listens to the disk driver's file as it is written, so it
+      // counts as silent: the music then waits for its decoder rather than
+      // leave a gap in the file when the machine is too busy to keep ahead.
+      open_info.audible = !disk;
       SDL_PauseAudioDevice(device_id, 0);
     } else {
       if (!silent_output_start(rate, fill)) return false;

@@ -21,6 +21,7 @@ void let_time_pass(int64_t ns) { std::this_thread::sleep_for(std::chrono::nanose
 // delays.
 int64_t stamp_tolerance_ns() { return 100'000'000; }
 
-bool audible() { return true; }
+// A file nobody hears as it is written: not a real device.
+bool audible() { return false; }
 
 }  // namespace output_contract
