@@ -78,16 +78,16 @@ class CaptureMusic : public ::testing::Test {
   void TearDown() override {
     close_output();
     forget_streams();
-    std::remove(file_.c_str());
+    std::remove(mp3_file.c_str());
   }
-  std::string file_ = temp_path("capture.mp3");
+  std::string mp3_file = temp_path("capture.mp3");
 };
 
 TEST_F(CaptureMusic, PositionAndSpectrumAtEachVideoFrameAreThoseOfTheMusicThen) {
   const int frames = rate * 3;
-  ASSERT_TRUE(write_file(file_, encode_mp3(make_test_signal(frames, rate, 2), rate, 2)));
+  ASSERT_TRUE(write_file(mp3_file, encode_mp3(make_test_signal(frames, rate, 2), rate, 2)));
   EXPECT_EQ(BASS_Init(1, rate, 0, nullptr, nullptr), 0) << "the capture clock plays nothing";
-  const HSTREAM h = BASS_StreamCreateFile(0, file_.c_str(), 0, 0, 0);
+  const HSTREAM h = BASS_StreamCreateFile(0, mp3_file.c_str(), 0, 0, 0);
   ASSERT_NE(h, 0u);
   ASSERT_TRUE(BASS_StreamPlay(h, 0, BASS_SAMPLE_LOOP));
   const int64_t start = platform::audio_clock_ns();

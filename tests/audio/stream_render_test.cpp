@@ -22,22 +22,22 @@ class StreamRender : public ::testing::Test {
     // as silence.
     std::vector<int16_t> signal = make_test_signal(length + 100, 44100, 2);
     signal.erase(signal.begin(), signal.begin() + 200);
-    mp3_ = encode_mp3(signal, 44100, 2);
-    ASSERT_TRUE(decode_mp3_memory(mp3_.data(), mp3_.size(), &pcm_));
-    ASSERT_EQ(pcm_.frames(), size_t(length));
+    mp3 = encode_mp3(signal, 44100, 2);
+    ASSERT_TRUE(decode_mp3_memory(mp3.data(), mp3.size(), &pcm));
+    ASSERT_EQ(pcm.frames(), size_t(length));
     Mp3Format format;
-    Mp3Decoder* decoder = mp3_decoder_open_memory(mp3_.data(), mp3_.size(), &format);
-    stream_ = make_stream(decoder, format, 44100);
-    ASSERT_NE(stream_, nullptr);
+    Mp3Decoder* decoder = mp3_decoder_open_memory(mp3.data(), mp3.size(), &format);
+    stream = make_stream(decoder, format, 44100);
+    ASSERT_NE(stream, nullptr);
   }
-  void TearDown() override { delete stream_; }
+  void TearDown() override { delete stream; }
 
   // One device buffer after the decoder thread's work; the file frame each
   // output frame holds (-1 for silence), checked against the decode.
   std::vector<int> render() {
-    feed_stream(*stream_);
+    feed_stream(*stream);
     std::vector<int16_t> out(buffer * 2, 0);
-    render_stream(*stream_, out.data(), buffer, 0);
+    render_stream(*stream, out.data(), buffer, 0);
     return frames_of(out);
   }
 
@@ -56,7 +56,7 @@ class StreamRender : public ::testing::Test {
     return frames;
   }
   bool same(const std::vector<int16_t>& out, size_t i, int frame) const {
-    return out[i] == pcm_.samples[2 * frame] && out[i + 1] == pcm_.samples[2 * frame + 1];
+    return out[i] == pcm.samples[2 * frame] && out[i + 1] == pcm.samples[2 * frame + 1];
   }
   // The file frame starting a run of 8 equal frames at out[i].
   int find(const std::vector<int16_t>& out, size_t i) const {
@@ -68,14 +68,14 @@ class StreamRender : public ::testing::Test {
     return -2;
   }
 
-  std::vector<unsigned char> mp3_;
-  DecodedPcm pcm_;
-  Stream* stream_ = nullptr;
+  std::vector<unsigned char> mp3;
+  DecodedPcm pcm;
+  Stream* stream = nullptr;
 };
 
 TEST_F(StreamRender, LoopsAcrossTheWrapInsideABuffer) {
   EXPECT_EQ(render(), std::vector<int>(buffer, -1)) << "not started";
-  start_stream(*stream_, true, true);
+  start_stream(*stream, true, true);
   EXPECT_EQ(render().front(), 0);
   EXPECT_EQ(render().front(), 1000);
   std::vector<int> v = render();
@@ -85,11 +85,11 @@ TEST_F(StreamRender, LoopsAcrossTheWrapInsideABuffer) {
   EXPECT_EQ(v.back(), 99);
   for (size_t i = 1; i < v.size(); ++i) ASSERT_EQ(v[i], (v[i - 1] + 1) % length) << i;
   EXPECT_EQ(render().front(), 100);
-  EXPECT_EQ(stream_->frames_handed.load(), 4000u);
+  EXPECT_EQ(stream->frames_handed.load(), 4000u);
 }
 
 TEST_F(StreamRender, WithoutLoopingEndsOnceAndRestarts) {
-  start_stream(*stream_, false, true);
+  start_stream(*stream, false, true);
   EXPECT_EQ(render().front(), 0);
   EXPECT_EQ(render().front(), 1000);
   std::vector<int> v = render();  // 2000 .. 2899, then silence
@@ -97,22 +97,22 @@ TEST_F(StreamRender, WithoutLoopingEndsOnceAndRestarts) {
   EXPECT_EQ(v[899], 2899);
   EXPECT_EQ(v[900], -1);
   EXPECT_EQ(v.back(), -1);
-  EXPECT_TRUE(stream_->finished.load());
+  EXPECT_TRUE(stream->finished.load());
   EXPECT_EQ(render(), std::vector<int>(buffer, -1));
 
   // An ended stream starts again: the device holds still for one buffer
   // while the decoder rewinds, then plays from the start.
-  start_stream(*stream_, false, false);
-  EXPECT_FALSE(stream_->finished.load());
+  start_stream(*stream, false, false);
+  EXPECT_FALSE(stream->finished.load());
   std::vector<int16_t> out(buffer * 2, 0);
-  render_stream(*stream_, out.data(), buffer, 0);
+  render_stream(*stream, out.data(), buffer, 0);
   EXPECT_EQ(frames_of(out), std::vector<int>(buffer, -1));
   v = render();
   EXPECT_EQ(v.front(), 0);
   EXPECT_EQ(v.back(), 999);
 
   // A restart while playing, looping this time.
-  start_stream(*stream_, true, true);
+  start_stream(*stream, true, true);
   render();
   EXPECT_EQ(render().front(), 0);
   render();
@@ -124,10 +124,10 @@ TEST_F(StreamRender, WithoutLoopingEndsOnceAndRestarts) {
 
 TEST_F(StreamRender, ADeviceAheadOfTheDecoderGetsSilenceNotStaleAudio) {
   // Nothing decoded past the first step: the device plays that, then waits.
-  start_stream(*stream_, true, true);
+  start_stream(*stream, true, true);
   std::vector<int16_t> out(44100 * 2, 0);
-  render_stream(*stream_, out.data(), 44100, 0);
-  const uint64_t handed = stream_->frames_handed.load();
+  render_stream(*stream, out.data(), 44100, 0);
+  const uint64_t handed = stream->frames_handed.load();
   EXPECT_GT(handed, 0u);
   EXPECT_LT(handed, 44100u);
   for (size_t i = handed * 2; i < out.size(); ++i) ASSERT_EQ(out[i], 0) << i;
