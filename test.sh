@@ -45,12 +45,12 @@ jobs="$(nproc)"
 
 # Compiles through ccache when it is there: the option combinations share
 # most of their objects with each other and with the main and asan stages.
-# Without hashing the build folder, objects compiled in one build folder
-# serve the others.
+# Without hashing the build folder, and with paths taken relative to the
+# checkout, objects compiled in one build folder (or clone) serve the others.
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  export CCACHE_NOHASHDIR=true
+  export CCACHE_NOHASHDIR=true CCACHE_BASEDIR="$PWD"
 fi
 
 stage_main() {
