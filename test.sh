@@ -43,6 +43,13 @@ scripts/install-deps.sh || {
 }
 jobs="$(nproc)"
 
+# Mesa's software rasteriser draws on the calling thread instead of on worker
+# threads of its own. With workers, a test process now and then hung at exit
+# inside Mesa, its exit handler waiting to join a worker that never returned;
+# without them there is nothing to join. Every stage draws through llvmpipe
+# (offscreen, under Xvfb and under wine), so this holds for all of them.
+export LP_NUM_THREADS=0
+
 # Compiles through ccache when it is there: the option combinations share
 # most of their objects with each other and with the main and asan stages.
 # Without hashing the build folder, and with paths taken relative to the
