@@ -43,7 +43,7 @@ awk -v a="$demo_median" -v b="$bare_median" -v c="$demo_min" -v d="$bare_min" -v
 echo "demo, medians: before main $(median "$out/demo" first_frame before_main)," \
   "window $(median "$out/demo" first_frame window) (audio device $(median "$out/demo" first_frame audio_init))," \
   "Scene::init $(median "$out/demo" first_frame scene_init) (CPU $(median "$out/demo" first_frame scene_init_cpu))," \
-  "first frame $(median "$out/demo" first_frame frame)"
+  "first frame $(median "$out/demo" first_frame frame) (messages $(median "$out/demo" first_frame messages), draw $(median "$out/demo" first_frame draw), present $(median "$out/demo" first_frame present))"
 echo "bare, medians: before main $(median "$out/bare" bare before_main), window $(median "$out/bare" bare window)," \
   "first frame $(median "$out/bare" bare frame)"
 printf 'Scene::init parts, medians:'
