@@ -26,6 +26,9 @@ class PicturePrefetch {
   void start(const char* const* paths, int count) {
     join();
     std::lock_guard<std::mutex> lock(mutex);
+    stopping = false;
+    outstanding = 0;
+    returned_count = 0;
     picture_count = 0;
     for (int i = 0; i < count && picture_count < max_prefetched_pictures; ++i) {
       Prefetched& p = pictures[picture_count];
@@ -49,23 +52,43 @@ class PicturePrefetch {
     if (p == nullptr) return false;
     changed.wait(lock, [p] { return p->done; });
     p->taken = true;
+    // Whatever the answer, the entry's memory is the worker's to free now.
+    changed.notify_all();
     // The prefetch decoded without a cap; a texture that fits
     // max_texture_size is also the one a capped decode gives.
     if (!p->decoded || p->image.width > max_texture_size || p->image.height > max_texture_size) return false;
     std::vector<uint8_t> bytes;
     if (!read_file_bytes(full_path, &bytes) || bytes != p->bytes) return false;
     *out = std::move(p->image);
-    p->bytes = std::vector<uint8_t>();
+    ++outstanding;
     return true;
+  }
+
+  void give_back(PictureImage* image) {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (outstanding == 0 || returned_count == max_prefetched_pictures || !worker.joinable()) {
+      lock.unlock();
+      *image = PictureImage();
+      return;
+    }
+    --outstanding;
+    returned[returned_count++] = std::move(*image);
+    *image = PictureImage();
+    changed.notify_all();
   }
 
  private:
   void run() {
+    decode_all();
+    free_what_comes_back();
+  }
+
+  void decode_all() {
     for (int i = 0;; ++i) {
       Prefetched* p = nullptr;
       {
         std::lock_guard<std::mutex> lock(mutex);
-        if (i >= picture_count) return;
+        if (i >= picture_count || stopping) return;
         p = &pictures[i];
       }
       // Only this thread touches an entry until it is marked done.
@@ -84,7 +107,42 @@ class PicturePrefetch {
     }
   }
 
+  // Freeing a decoded picture gives its pages back to the kernel, which
+  // takes a while for a large one; done here, it stays off the thread that
+  // opens the window and uploads. The worker ends when every picture has been
+  // taken and every one handed over has come back, or when it is stopped.
+  void free_what_comes_back() {
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+      bool all_taken = true;
+      for (int i = 0; i < picture_count; ++i) {
+        Prefetched& p = pictures[i];
+        all_taken = all_taken && p.taken;
+        if (p.taken && (!p.bytes.empty() || !p.image.rgba.empty())) free_outside_lock(lock, &p.bytes, &p.image);
+      }
+      while (returned_count > 0) free_outside_lock(lock, nullptr, &returned[--returned_count]);
+      if (stopping || (all_taken && outstanding == 0)) return;
+      changed.wait(lock);
+    }
+  }
+
+  static void free_outside_lock(std::unique_lock<std::mutex>& lock, std::vector<uint8_t>* bytes, PictureImage* image) {
+    std::vector<uint8_t> dead_bytes;
+    if (bytes != nullptr) dead_bytes.swap(*bytes);
+    PictureImage dead_image = std::move(*image);
+    *image = PictureImage();
+    lock.unlock();
+    dead_bytes = std::vector<uint8_t>();
+    dead_image = PictureImage();
+    lock.lock();
+  }
+
   void join() {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      stopping = true;
+    }
+    changed.notify_all();
     if (worker.joinable()) worker.join();
   }
 
@@ -92,6 +150,12 @@ class PicturePrefetch {
   std::condition_variable changed;
   Prefetched pictures[max_prefetched_pictures];
   int picture_count = 0;
+  // Pictures handed over and not yet given back, and those given back for
+  // the worker to free.
+  int outstanding = 0;
+  PictureImage returned[max_prefetched_pictures];
+  int returned_count = 0;
+  bool stopping = false;
   std::thread worker;
 };
 
@@ -104,3 +168,5 @@ void prefetch_pictures(const char* const* paths, int count) { prefetch.start(pat
 bool take_prefetched_picture(const char* path, int max_texture_size, PictureImage* out) {
   return prefetch.take(path, max_texture_size, out);
 }
+
+void give_back_prefetched_picture(PictureImage* image) { prefetch.give_back(image); }

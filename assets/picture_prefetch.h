@@ -22,3 +22,8 @@ void prefetch_pictures(const char* const* paths, int count);
 // waits for the worker to reach it first. Each prefetched picture is handed
 // over at most once. False when there is none: the caller decodes it itself.
 bool take_prefetched_picture(const char* path, int max_texture_size, PictureImage* out);
+
+// Gives a picture handed over by take_prefetched_picture back once it is
+// uploaded, so the worker frees its memory; image is left empty. Without a
+// worker to take it, the memory is freed here.
+void give_back_prefetched_picture(PictureImage* image);

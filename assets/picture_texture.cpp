@@ -10,8 +10,10 @@ int load_picture_texture(const char* path, uint32_t* texture_out) {
   PictureImage image;
   // A picture decoded ahead on the worker is the same image; any other is
   // decoded here.
-  if (!take_prefetched_picture(path, max_size, &image) && !load_picture_image(path, max_size, &image)) return 0;
+  const bool prefetched = take_prefetched_picture(path, max_size, &image);
+  if (!prefetched && !load_picture_image(path, max_size, &image)) return 0;
   upload_picture_texture(image, texture_out);
+  if (prefetched) give_back_prefetched_picture(&image);
   return 1;
 }
 

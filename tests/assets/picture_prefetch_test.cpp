@@ -137,4 +137,32 @@ TEST_F(PicturePrefetch, ANewPrefetchDropsWhatWasNotTaken) {
   EXPECT_EQ(image.width, 32);
 }
 
+// The worker stays on after decoding to free what comes back; it must end
+// whether everything came back, something never did, or nothing was taken,
+// and a picture given back is gone from the caller's hands either way.
+TEST_F(PicturePrefetch, GivenBackPicturesAreFreedAndTheWorkerAlwaysEnds) {
+  ASSERT_TRUE(write_file("g1.jpg", make_quadrant_jpeg(64, 64)));
+  ASSERT_TRUE(write_file("g2.jpg", make_quadrant_jpeg(32, 32)));
+  const char* paths[] = {"g1.jpg", "g2.jpg"};
+  for (int kept : {0, 1, 2}) {
+    SCOPED_TRACE(kept);
+    prefetch_pictures(paths, 2);
+    PictureImage images[2];
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(take_prefetched_picture(paths[i], no_cap, &images[i]));
+    for (int i = kept; i < 2; ++i) {
+      give_back_prefetched_picture(&images[i]);
+      EXPECT_TRUE(images[i].rgba.empty());
+      EXPECT_EQ(images[i].width, 0);
+    }
+    // A picture never given back is still whole.
+    for (int i = 0; i < kept; ++i)
+      EXPECT_EQ(images[i].rgba.size(), static_cast<size_t>(images[i].width) * images[i].height * 4);
+  }
+  // Given back with no picture outstanding, it is freed on the spot.
+  PictureImage stray = decoded_now("g1.jpg", no_cap);
+  give_back_prefetched_picture(&stray);
+  EXPECT_TRUE(stray.rgba.empty());
+  prefetch_pictures(paths, 0);
+}
+
 }  // namespace
