@@ -2,8 +2,9 @@
 # The demo's start-up against the bare GL program, side by side: RUNS runs of
 # each, alternating, on one virtual 1024x768x24 X screen, from the repository
 # root (the real data). Prints process start to first presented frame for
-# both (min / median / max), their ratio, and Scene::init split into its
-# parts (medians), with the machine's load before and after.
+# both (min / median / max), their ratio (of the medians, of the minima, and
+# run by run), and Scene::init and the first frame split into their parts
+# (medians), with the machine's load before and after.
 #   bench/app/side_by_side.sh BUILD_DIR [RUNS]
 set -euo pipefail
 build=$(realpath "$1")
@@ -40,6 +41,12 @@ printf '%-44s %8s %8s %8s\n' "demo: CPU time by first present" "$demo_cpu_min" "
 awk -v a="$demo_median" -v b="$bare_median" -v c="$demo_min" -v d="$bare_min" -v e="$demo_cpu_median" \
   -v f="$bare_cpu_median" 'BEGIN { printf "demo / bare: %.2f (medians), %.2f (minima), CPU time %.2f (medians)\n",
                                     a / b, c / d, e / f }'
+# Each demo run against the bare run just before it: the machine's load
+# drifts less within a pair than across the whole run.
+paste <(awk '$1 == "bare" { print $3 }' "$out/bare") <(awk '$1 == "first_frame" { print $2 }' "$out/demo") |
+  awk '{ print $2 / $1 }' | sort -g |
+  awk '{ v[NR] = $1 } END { printf "demo / bare, run by run: min %.2f, median %.2f, max %.2f\n", v[1],
+                            (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[NR] }'
 echo "demo, medians: before main $(median "$out/demo" first_frame before_main)," \
   "window $(median "$out/demo" first_frame window) (audio device $(median "$out/demo" first_frame audio_init))," \
   "Scene::init $(median "$out/demo" first_frame scene_init) (CPU $(median "$out/demo" first_frame scene_init_cpu))," \
