@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "audio/pcm_converter.h"
+#include "audio/pcm_converter_rules.h"
 
 struct PcmConverter {
   HACMSTREAM stream = nullptr;  // null when only the channels change
@@ -64,14 +65,6 @@ WAVEFORMATEX pcm_format(int rate, int channels) {
   f.nBlockAlign = static_cast<WORD>(channels * bytes_per_sample);
   f.nAvgBytesPerSec = f.nSamplesPerSec * f.nBlockAlign;
   return f;
-}
-
-void to_stereo(const int16_t* in, long n, int in_channels, int16_t* out) {
-  if (in_channels == 2) {
-    std::memcpy(out, in, static_cast<size_t>(n) * 2 * sizeof(int16_t));
-    return;
-  }
-  for (long i = 0; i < n; ++i) out[2 * i] = out[2 * i + 1] = in[i];
 }
 
 bool open_codec(PcmConverter* c) {
@@ -127,16 +120,14 @@ long run(PcmConverter* c, long frames, DWORD flags, int16_t* out) {
   if (c->header.cbSrcLengthUsed != c->header.cbSrcLength) return -1;
   const long written =
       std::min<long>(c->max_out, static_cast<long>(c->header.cbDstLengthUsed) / (c->codec_channels * bytes_per_sample));
-  to_stereo(c->converted.data(), written, c->codec_channels, out);
+  pcm_to_stereo(c->converted.data(), written, c->codec_channels, out);
   return written;
 }
 
 }  // namespace
 
 PcmConverter* pcm_converter_open(int in_rate, int in_channels, int out_rate, long max_in_frames) {
-  if (in_rate < 1000 || in_rate > 384000 || out_rate < 1000 || out_rate > 384000 || max_in_frames <= 0 ||
-      (in_channels != 1 && in_channels != 2))
-    return nullptr;
+  if (!pcm_converter_takes(in_rate, in_channels, out_rate, max_in_frames)) return nullptr;
   PcmConverter* c = new PcmConverter;
   c->in_rate = in_rate;
   c->in_channels = in_channels;
@@ -164,7 +155,7 @@ long pcm_converter_max_output(const PcmConverter* c) { return c ? c->max_out : 0
 long pcm_converter_convert(PcmConverter* c, const int16_t* in, long in_frames, int16_t* out) {
   if (!c || in_frames < 0 || in_frames > c->max_in) return -1;
   if (!c->stream) {
-    to_stereo(in, in_frames, c->in_channels, out);
+    pcm_to_stereo(in, in_frames, c->in_channels, out);
     return in_frames;
   }
   const size_t channels = static_cast<size_t>(c->in_channels);

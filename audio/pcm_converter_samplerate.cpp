@@ -2,6 +2,7 @@
 // fastest band-limited sinc filter; a mono input is converted as mono and
 // then played in both channels at full level.
 #include "audio/pcm_converter.h"
+#include "audio/pcm_converter_rules.h"
 
 #include <samplerate.h>
 
@@ -25,15 +26,6 @@ namespace {
 // its filters need, so one call always takes all its input.
 constexpr long held_back_frames = 1024;
 
-// Writes n frames of in_channels samples to out as stereo.
-void to_stereo(const int16_t* in, long n, int in_channels, int16_t* out) {
-  if (in_channels == 2) {
-    for (long i = 0; i < 2 * n; ++i) out[i] = in[i];
-    return;
-  }
-  for (long i = 0; i < n; ++i) out[2 * i] = out[2 * i + 1] = in[i];
-}
-
 // Runs the filter over `frames` frames of c->in (0 with end_of_input to
 // drain it) and writes the result to out as stereo.
 long run(PcmConverter* c, long frames, bool end_of_input, int16_t* out) {
@@ -55,16 +47,14 @@ long run(PcmConverter* c, long frames, bool end_of_input, int16_t* out) {
     if (written == c->max_out) return -1;  // cannot happen with the sizes chosen at open
   }
   src_float_to_short_array(c->out.data(), c->out_pcm.data(), static_cast<int>(written * c->in_channels));
-  to_stereo(c->out_pcm.data(), written, c->in_channels, out);
+  pcm_to_stereo(c->out_pcm.data(), written, c->in_channels, out);
   return written;
 }
 
 }  // namespace
 
 PcmConverter* pcm_converter_open(int in_rate, int in_channels, int out_rate, long max_in_frames) {
-  if (in_rate < 1000 || in_rate > 384000 || out_rate < 1000 || out_rate > 384000 || max_in_frames <= 0 ||
-      (in_channels != 1 && in_channels != 2))
-    return nullptr;
+  if (!pcm_converter_takes(in_rate, in_channels, out_rate, max_in_frames)) return nullptr;
   PcmConverter* c = new PcmConverter;
   c->in_channels = in_channels;
   c->ratio = static_cast<double>(out_rate) / in_rate;
@@ -91,7 +81,7 @@ long pcm_converter_max_output(const PcmConverter* c) { return c ? c->max_out : 0
 long pcm_converter_convert(PcmConverter* c, const int16_t* in, long in_frames, int16_t* out) {
   if (!c || in_frames < 0 || in_frames > c->max_in) return -1;
   if (!c->state) {
-    to_stereo(in, in_frames, c->in_channels, out);
+    pcm_to_stereo(in, in_frames, c->in_channels, out);
     return in_frames;
   }
   src_short_to_float_array(in, c->in.data(), static_cast<int>(in_frames * c->in_channels));
