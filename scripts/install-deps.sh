@@ -11,7 +11,7 @@ packages=(
   libfreetype-dev fonts-dejavu-core libstb-dev libpng-dev libyuv-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xfonts-base x11-utils x11-apps xdotool imagemagick
+  xvfb xauth xfonts-base x11-utils x11-apps xdotool imagemagick openbox
   clang libclang-rt-14-dev valgrind
   # The Windows build and its tests under wine (GoogleTest from its sources).
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine googletest zip unzip

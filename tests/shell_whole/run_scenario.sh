@@ -33,9 +33,11 @@ readonly ok_stop=0x10
 work=$(mktemp -d)
 demo_pid=""
 reference_pid=""
+manager_pid=""
 cleanup() {
   [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null
   [ -n "$reference_pid" ] && kill "$reference_pid" 2>/dev/null
+  [ -n "$manager_pid" ] && kill "$manager_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -71,7 +73,34 @@ expect_box() {
     fail "box \"$2\" differs from the expected one in $(cat "$work/ae") pixels"
 }
 
+# A desktop's window manager on this screen (Xvfb has none of its own);
+# returns once it has taken the screen.
+start_window_manager() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  manager_pid=$!
+  local deadline=$(( $(now_ms) + 10000 ))
+  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    [ "$(now_ms)" -lt "$deadline" ] || fail "the window manager did not start"
+    sleep 0.1
+  done
+}
+
 case $scenario in
+  under_window_manager)
+    # As on a desktop: the manager must still give the window the whole
+    # screen, marked fullscreen and without a frame over the picture.
+    start_window_manager
+    start_demo
+    window=$(wait_for_window "$title" 60) || fail "no demo window"
+    [ "$(geometry "$window")" = "1024x768+0+0" ] ||
+      fail "window is $(geometry "$window"), expected fullscreen 1024x768+0+0"
+    xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN ||
+      fail "the window manager was not asked for fullscreen: $(xprop -id "$window" _NET_WM_STATE)"
+    expect_intro_in_band
+    press_escape "$window"
+    finish_demo 10
+    expect_ended_by_escape
+    ;;
   quiet_run)
     start_demo
     window=$(wait_for_window "$title" 60) || fail "no demo window"

@@ -41,9 +41,6 @@ readonly ok_stop=0x10
 # (0, 0): wine draws the frame itself (there is no window manager), so the X
 # window is the client, offset by the left border and the caption.
 readonly windowed_client="1024x768+4+23"
-# The viewport band (0, 100, 1024, 550) in screenshot rows, counted from the top.
-readonly band_top_row=118
-readonly band_bottom_row=667
 
 work=$(mktemp -d)
 demo_pid=""
@@ -96,36 +93,6 @@ expect_box() {
   reference_pid=""
   compare -metric AE "$work/shown.png" "$work/expected.png" "$work/difference.png" 2>"$work/ae" ||
     fail "box \"$2\" differs from the expected one in $(cat "$work/ae") pixels"
-}
-
-# Counts the pixels of screenshot $1 in the region WxH+X+Y given as $2 whose
-# brightest channel is above $3 percent (default: above 8 of 255).
-lit_pixels() {
-  convert "$1" -crop "$2" +repage -channel RGB -separate -evaluate-sequence Max \
-    -threshold "${3:-3.2}%" -format '%[fx:round(mean*w*h)]' info:
-}
-
-# Screenshots every 0.5 s until one shows anything, while the music is still
-# in the intro; that one must show the cover inside the viewport band (rows
-# 118-667) reaching its first and last rows, and black above and below.
-expect_intro_in_band() {
-  local shot="" i
-  for i in $(seq 60); do
-    import -window root "$work/shot.png" 2>/dev/null &&
-      [ "$(lit_pixels "$work/shot.png" 1024x768+0+0)" -gt 0 ] && { shot="$work/shot.png"; break; }
-    sleep 0.5
-  done
-  [ -n "$shot" ] || fail "no screenshot showed a frame"
-  local above below band top_row bottom_row
-  above=$(lit_pixels "$shot" 1024x${band_top_row}+0+0)
-  below=$(lit_pixels "$shot" 1024x$(( 767 - band_bottom_row ))+0+$(( band_bottom_row + 1 )))
-  band=$(lit_pixels "$shot" 1024x$(( band_bottom_row - band_top_row + 1 ))+0+${band_top_row})
-  top_row=$(lit_pixels "$shot" 512x1+256+${band_top_row} 0)
-  bottom_row=$(lit_pixels "$shot" 512x1+256+${band_bottom_row} 0)
-  echo "intro: $band lit pixels in the band, $above above, $below below"
-  [ "$above" -eq 0 ] && [ "$below" -eq 0 ] || fail "lit pixels outside the band: $above above, $below below"
-  [ "$band" -gt $(( 1024 * 550 / 4 )) ] || fail "only $band lit pixels in the band"
-  [ "$top_row" -gt 0 ] && [ "$bottom_row" -gt 0 ] || fail "the cover does not reach the band's first and last rows"
 }
 
 # The question on a screen without a 1024x768 mode, answered Yes: the show
