@@ -5,16 +5,26 @@
 # both (min / median / max), their ratio (of the medians, of the minima, and
 # run by run), and Scene::init and the first frame split into their parts
 # (medians), with the machine's load before and after.
-#   bench/app/side_by_side.sh BUILD_DIR [RUNS]
+# With "desktop" as the third argument a window manager (openbox) runs on
+# the screen first, as on a desktop; without it the screen has none.
+#   bench/app/side_by_side.sh BUILD_DIR [RUNS] [desktop]
 set -euo pipefail
 build=$(realpath "$1")
 runs=${2:-8}
+desktop=${3:-}
 cd "$(dirname "$0")/../.."
 if [ -z "${ZARNIC_INSIDE_XVFB:-}" ]; then
-  ZARNIC_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build" "$runs"
+  ZARNIC_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build" "$runs" "$desktop"
 fi
 out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
+manager_pid=""
+trap '[ -n "$manager_pid" ] && kill "$manager_pid"; rm -rf "$out"' EXIT
+if [ "$desktop" = desktop ]; then
+  openbox --sm-disable >/dev/null 2>&1 &
+  manager_pid=$!
+  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do sleep 0.1; done
+  echo "window manager: openbox"
+fi
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for _ in $(seq "$runs"); do
   ZARNIC_T0_NS=$(date +%s%N) SDL_AUDIODRIVER=dummy "$build/bench/app/bench_app_bare_first_frame" >>"$out/bare"
