@@ -10,7 +10,7 @@ runs=${3:-3}
 cd "$(dirname "$0")/../.."
 if [ -z "${ZARNIC_INSIDE_XVFB:-}" ]; then
   ZARNIC_INSIDE_XVFB=1 exec xvfb-run -a -n $(( 100 + RANDOM % 800 )) \
-    -s "-screen 0 1024x768x24" bash "$0" "$@"
+    -s "-screen 0 1024x768x24 -noreset" bash "$0" "$@"
 fi
 export WINEPREFIX="${WINEPREFIX:-$PWD/build-win/wine}" WINEDEBUG=-all
 # A wineserver kept running across the runs, with its desktop process on this

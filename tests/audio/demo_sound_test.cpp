@@ -45,7 +45,7 @@ TEST(DemoSound, TheDeviceGetsTheDecodedMusicFile) {
 
   const std::string capture = "/tmp/zarnic-demo-sound-" + std::to_string(getpid()) + ".raw";
   const std::string command = "cd '" + source_dir + "' && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + capture +
-                              "' timeout 90 xvfb-run -a -s '-screen 0 1024x768x24' '" + demo_binary +
+                              "' timeout 90 xvfb-run -a -s '-screen 0 1024x768x24 -noreset' '" + demo_binary +
                               "' > /dev/null 2>&1";
   const int status = std::system(command.c_str());
   const std::vector<int16_t> got = read_samples(capture);

@@ -35,7 +35,7 @@ TEST(AudioQuiet, TheDemoWritesNothingToTheTerminal) {
   // Only the demo's own streams are captured, not xvfb-run's.
   const std::string command = "cd '" + source_dir +
                               "' && env -u SDL_AUDIODRIVER timeout 90 xvfb-run -a -s '-screen 0 " +
-                              "1024x768x24' sh -c '\"" + demo_binary + "\" > " + stem + ".out 2> " + stem +
+                              "1024x768x24 -noreset' sh -c '\"" + demo_binary + "\" > " + stem + ".out 2> " + stem +
                               ".err; echo $? > " + stem + ".exit' > /dev/null 2>&1";
   const int status = std::system(command.c_str());
   const std::string out = read_all(stem + ".out");

@@ -49,7 +49,7 @@ TEST(WholeProgram, RunsSeventeenTicksAndDrawsTheIntroInTheBand) {
   // is taken within about a second of the first frame, while the music is
   // still far below 5 s, so it shows the intro however slow the start-up.
   constexpr int shots = 8;
-  const std::string command = "SDL_AUDIODRIVER=dummy xvfb-run -a -s '-screen 0 1024x768x24' sh -c '" ZARNIC_BINARY
+  const std::string command = "SDL_AUDIODRIVER=dummy xvfb-run -a -s '-screen 0 1024x768x24 -noreset' sh -c '" ZARNIC_BINARY
                               " & pid=$!; for i in 1 2 3 4 5 6 7 8; do sleep 0.7; import -window root " +
                               stem + "-$i.png; done; wait $pid; echo $? > " + exit_file + "' > /dev/null 2>&1";
   const int status = std::system(command.c_str());

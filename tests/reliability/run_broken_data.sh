@@ -24,7 +24,7 @@ export SDL_AUDIODRIVER=dummy
 start_ns=$(date +%s%N)
 set +e
 timeout --kill-after=10 "${ZARNIC_RUN_TIMEOUT:-150}" \
-  xvfb-run -a -n "$first_server" -s "-screen 0 1024x768x24" \
+  xvfb-run -a -n "$first_server" -s "-screen 0 1024x768x24 -noreset" \
   bash "$here/in_x_session.sh" "$zarnic" "$work/out"
 session_rc=$?
 set -e
