@@ -1,8 +1,10 @@
 // Pictures decoded ahead on the worker: handed over only when they are what a
 // decode on the spot would give now, otherwise left to the caller.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -34,6 +36,9 @@ TEST_F(PicturePrefetch, HandsOverTheSameImageOnceForEachPicture) {
   ASSERT_TRUE(write_file("b.jpg", make_photo_like_jpeg(800, 678)));
   ASSERT_TRUE(write_file("c.jpg", make_quadrant_jpeg(64, 64)));
   const char* paths[] = {"a.jpg", "b.jpg", "c.jpg"};
+  errno = 0;
+  const int caller_nice = getpriority(PRIO_PROCESS, 0);
+  ASSERT_EQ(errno, 0);
   prefetch_pictures(paths, 3);
 
   // Taken out of order: the worker's order does not matter to the caller.
@@ -47,6 +52,8 @@ TEST_F(PicturePrefetch, HandsOverTheSameImageOnceForEachPicture) {
     EXPECT_TRUE(image.rgba == expected.rgba) << "the prefetched texels differ from a decode now";
     EXPECT_FALSE(take_prefetched_picture(path, no_cap, &image)) << "handed over twice";
   }
+  // The worker lowers only its own priority, never the caller's.
+  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), caller_nice);
 }
 
 TEST_F(PicturePrefetch, LeavesToTheCallerWhatItCannotVouchFor) {
