@@ -183,6 +183,12 @@ void render_stream(Stream& s, int16_t* out, int frames, int64_t heard_at_ns, boo
   }
   s.read_index = read;
   s.ring.consumed.store(read, std::memory_order_release);
+  // The spectrum window reaches half its width past what is heard. A real
+  // device has long been handed those frames; an output that nobody hears
+  // may take every frame up to this moment at once, so it also waits for
+  // the decoder to have written the frames the window reads next, or the
+  // spectrum would depend on how far the decoder thread had got.
+  if (wait_for_decoder && !s.ended && copied == frames) wait_for_frames(s, read + spectrum_input_samples / 2 - 1);
   snap.count = static_cast<uint32_t>(copied);
   s.snapshot.publish(snap);
   s.frames_handed.store(read - start, std::memory_order_release);

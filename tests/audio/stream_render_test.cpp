@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -133,6 +135,26 @@ TEST_F(StreamRender, ADeviceAheadOfTheDecoderGetsSilenceNotStaleAudio) {
   for (size_t i = handed * 2; i < out.size(); ++i) ASSERT_EQ(out[i], 0) << i;
   std::vector<int> v = render();  // the decoder catches up
   EXPECT_EQ(v.front(), int(handed % length));
+}
+
+TEST_F(StreamRender, AnOutputNobodyHearsLeavesTheSpectrumWindowDecoded) {
+  // The spectrum reads half a window past what is heard. An output nobody
+  // hears may take all that was decoded, so it returns only once the
+  // decoder (here late by 50 ms) has written that half window as well.
+  start_stream(*stream, true, true);
+  const uint64_t decoded = stream->ring.written.load();
+  ASSERT_GT(decoded, 100u);
+  std::thread late_decoder([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    feed_stream(*stream);
+  });
+  const int frames = static_cast<int>(decoded - 100);
+  std::vector<int16_t> out(static_cast<size_t>(frames) * 2, 0);
+  render_stream(*stream, out.data(), frames, 0, true);
+  const uint64_t written = stream->ring.written.load();
+  late_decoder.join();
+  EXPECT_EQ(stream->ring.consumed.load(), uint64_t(frames));
+  EXPECT_GE(written, uint64_t(frames) + 512);
 }
 
 }  // namespace
