@@ -1,5 +1,6 @@
-// The demo's main function: open the window, pump messages, draw a frame
-// whenever the queue is empty, stop on the exit rules, shut down.
+// The main function of the demo and of the player: open the window, pump
+// messages, draw a frame whenever the queue is empty with the step the
+// program's pace gives (app/frame_pace.h), stop on the exit rules, shut down.
 #pragma once
 
 #include "app/frame_timer.h"

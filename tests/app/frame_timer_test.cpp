@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "app/app_main.h"
+#include "app/frame_pace.h"
 #include "app/frame_timer.h"
 #include "platform/script/platform_script.h"
 
@@ -23,7 +25,7 @@ class FrameTimerTest : public ::testing::Test {
   void SetUp() override { script::reset(); }
 };
 
-TEST_F(FrameTimerTest, IntervalsInTenthsOfMilliseconds) {
+TEST_F(FrameTimerTest, IntervalsInTenthsOfMillisecondsAndTheDemosPace) {
   const IntervalCase cases[] = {
       {"five counts at 10 MHz is 0.5 us", 10000000, 1000, 1005, true, 0.005},
       {"same count twice", 10000000, 77, 77, true, 0.0},
@@ -48,6 +50,15 @@ TEST_F(FrameTimerTest, IntervalsInTenthsOfMilliseconds) {
     timer.begin();
     timer.end();
     EXPECT_DOUBLE_EQ(timer.elapsed(), c.expected);
+
+    // The demo's pace is this interval through the process's FrameTimer, on
+    // every pass, whatever frames were drawn before.
+    frame_timer = FrameTimer();
+    frame_pace_restart();
+    script::queue_counter_reads({c.start, c.stop, c.start, c.stop});
+    EXPECT_EQ(frame_pace_step(), static_cast<float>(c.expected));
+    frame_pace_frame_drawn();
+    EXPECT_EQ(frame_pace_step(), static_cast<float>(c.expected));
   }
 }
 
