@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "app/frame_pace.h"
+#include "app/frame_pace_designed.h"
+#include "platform/capture/capture_clock.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/frame_clock.h"
 #include "tools/capture/frame_step.h"
@@ -173,12 +176,36 @@ TEST(CaptureOptions, NonsenseIsRefusedWithTheReason) {
 
 namespace {
 
-TEST(FrameStep, DesignedPaceIsTheSameEverySecondWhateverTheFrameRate) {
-  // 0.01 a frame at 60 fps: a one-microsecond counter read at 60 Hz.
-  EXPECT_FLOAT_EQ(capture::designed_frame_step(60), 0.01f);
-  for (const int fps : {1, 24, 25, 30, 50, 60, 120, 1000}) {
-    EXPECT_NEAR(capture::designed_frame_step(fps) * fps, capture::designed_steps_per_second, 1e-6) << fps;
+TEST(FrameStep, DefaultIsThePlayersPaceOnTheFrameClock) {
+  // The player's pace on the capture clock moved from frame to frame: the
+  // first frame shows the show at its start, every later one 0.6 / fps, so a
+  // second of video holds the same 0.6 units whatever the frame rate.
+  capture::Options options;
+  int64_t start_ns = 0;
+  for (const int fps : {1, 24, 30, 60, 1000}) {
+    SCOPED_TRACE(fps);
+    frame_pace_restart();
+    const FrameClock clock{fps, static_cast<double>(start_ns) / 1e9};
+    double second = 0.0;
+    for (int64_t n = 0; n <= fps; ++n) {
+      platform::capture_clock_advance_to(capture::frame_time_ns(clock, n));
+      const float step = capture::next_frame_step(options);
+      frame_pace_frame_drawn();
+      if (n == 0) {
+        EXPECT_EQ(step, 0.0f);
+      } else {
+        second += step;
+        if (fps == 60) {
+          EXPECT_EQ(step, designed_frame_step);
+        }
+      }
+    }
+    EXPECT_NEAR(second, designed_steps_per_second, 1e-6);
+    start_ns = capture::frame_time_ns(clock, fps + 1);
   }
+  options.step_mode = capture::StepMode::fixed;
+  options.frame_step = 0.25f;
+  EXPECT_EQ(capture::next_frame_step(options), 0.25f);
 }
 
 TEST(FrameStep, MeasuredIsThisMachinesCounterReadThroughFrameTimer) {

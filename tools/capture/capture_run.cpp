@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/frame_pace.h"
 #include "demo/scene.h"
 #include "tools/capture/data_check.h"
 #include "tools/capture/frame_clock.h"
@@ -80,10 +81,8 @@ bool run_capture(const Options& options, bool show_progress, CaptureReport* repo
     }
     Clock::time_point start = Clock::now();
     music_advance_to(frame_time_ns(clock, n));
-    float step = options.frame_step;
-    if (options.step_mode == StepMode::designed) step = designed_frame_step(options.fps);
-    if (options.step_mode == StepMode::measured) step = measured_frame_step();
-    show::draw_frame(step);
+    show::draw_frame(next_frame_step(options));
+    frame_pace_frame_drawn();
     const uint8_t* pixels = show::screen_rgba();  // waits until GL has finished the frame
     report->drawing += seconds_since(start);
 

@@ -2,12 +2,23 @@
 
 #include <SDL.h>
 
+#include "app/frame_pace.h"
 #include "app/frame_timer.h"
 #include "platform/script/platform_script.h"
 
 namespace capture {
 
-float designed_frame_step(int fps) { return static_cast<float>(designed_steps_per_second / fps); }
+float next_frame_step(const Options& options) {
+  switch (options.step_mode) {
+    case StepMode::designed:
+      return frame_pace_step();
+    case StepMode::measured:
+      return measured_frame_step();
+    case StepMode::fixed:
+      break;
+  }
+  return options.frame_step;
+}
 
 float measured_frame_step() {
   // The capture runs on the offscreen platform layer, whose counter is

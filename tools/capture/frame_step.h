@@ -1,17 +1,18 @@
 // The frame_step the capture hands to Scene::render on every frame.
 #pragma once
 
+#include "tools/capture/capture_options.h"
+
 namespace capture {
 
-// The show's designed pace, in frame_step units per second of show: a
-// machine of the show's own era read its performance counter in about
-// 1 microsecond (0.01 units) and drew this show at about 60 frames a second
-// (README.md gives the reasoning and the frames it was checked on).
-constexpr double designed_steps_per_second = 0.6;
-
-// The designed step for one frame at `fps`, so that the show keeps the same
-// pace whatever the video's frame rate.
-float designed_frame_step(int fps);
+// The step of the frame about to be drawn, the capture clock already moved to
+// its time. By default the show's designed pace: the player's own pace
+// (app/frame_pace_designed.cpp) on the capture clock, 0.6 / fps a frame (the
+// first frame shows the show at its start), so a capture and a live run of
+// the player show the same moment alike. Otherwise the --frame-step value,
+// or this machine's counter read. The caller reports every drawn frame to the
+// pace (frame_pace_frame_drawn).
+float next_frame_step(const Options& options);
 
 // This machine's counter-read cost, measured the way the live demo measures
 // it on every pass of its loop: two back-to-back reads of the counter the

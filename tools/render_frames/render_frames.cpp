@@ -6,9 +6,10 @@
 // A MOMENT is SECONDS[:BASS][@WARMUP][/STEP]: the music position in seconds,
 // the value of the lowest spectrum band (default 0), how many frames to run
 // at that position before the one that is saved (default --warmup) and the
-// frame_step of those frames (default --frame-step). Moments run
-// in the order given and the animation carries over from one to the next, as
-// it does in the live show. --data is the folder that holds data/ (default
+// frame_step of those frames (default --frame-step, whose own default is one
+// frame at the show's designed pace, 0.01). Moments run in the order given
+// and the animation carries over from one to the next, as it does in the live
+// show. --data is the folder that holds data/ (default
 // the current one); frames go to OUT/frame_NNN.png.
 #include <unistd.h>
 
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/frame_pace_designed.h"
 #include "audio/scripted/scripted_music.h"
 #include "demo/scene.h"
 #include "tools/render_frames/show_harness.h"
@@ -36,7 +38,7 @@ struct Moment {
 };
 
 struct Options {
-  float frame_step = 0.01f;
+  float frame_step = designed_frame_step;  // one frame at the show's designed pace
   long warmup = 0;
   std::string data_dir = ".";
   std::string out_dir = ".";
