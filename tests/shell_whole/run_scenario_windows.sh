@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs zarnic.exe once under wine on its own virtual X screen and checks what
-# a viewer would see: the fullscreen window and the picture in it, the
-# questions asked, how and when the run ends, and that the screen keeps its
-# own mode afterwards.
+# Runs zarnic.exe (or zarnic_play.exe) once under wine on its own virtual X
+# screen and checks what a viewer would see: the fullscreen window and the
+# picture in it, the questions asked, the show's pace (paced_run, the
+# player), how and when the run ends, and that the screen keeps its own mode
+# afterwards.
 #
 #   run_scenario_windows.sh SCENARIO ZARNIC_EXE SHOW_BOX_EXE [SEND_CLOSE]
 #
@@ -121,6 +122,11 @@ case $scenario in
     finish_demo 60
     expect_exit_code 1  # the seventeenth WM_TIMER, identifier 1
     [ "$run_ms" -ge 16000 ] || fail "ended after $run_ms ms, before the seventeenth tick"
+    ;;
+  paced_run)
+    # zarnic_play.exe: the show at its designed pace and the seventeen ticks.
+    start_demo
+    expect_paced_run
     ;;
   escape_held)
     start_demo

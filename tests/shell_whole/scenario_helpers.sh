@@ -110,3 +110,98 @@ expect_intro_in_band() {
   [ "$band" -gt $(( 1024 * 550 / 4 )) ] || fail "only $band lit pixels in the band"
   [ "$top_row" -gt 0 ] && [ "$bottom_row" -gt 0 ] || fail "the cover does not reach the band's first and last rows"
 }
+
+# The mean brightness (0-255) of the middle of screenshot $1, a 512x384 box
+# around the centre of the screen.
+middle_brightness() {
+  convert "$1" -crop 512x384+256+192 +repage -colorspace gray -format '%[fx:round(mean*255)]' info:
+}
+
+# How alike screenshot $1 and picture $2 are at a glance: the normalised
+# cross-correlation (-1 to 1) of their brightness at 64x48, so that the
+# details a live run draws its own way (particles, the mesh's bass push, where
+# a slide stopped) hardly count and the layout of the phase does.
+likeness() {
+  convert "$1" -colorspace gray -resize 64x48! "$work/likeness_a.png"
+  convert "$2" -colorspace gray -resize 64x48! "$work/likeness_b.png"
+  compare -metric NCC "$work/likeness_a.png" "$work/likeness_b.png" null: 2>&1 | awk '{ print $1 }'
+}
+
+# Dumps the screen to $1 (xwd: much quicker than a picture file, so that
+# the moment of the dump is known) and says whether anything on it is lit.
+dump_screen() {
+  xwd -root -silent > "$1" || fail "cannot dump the screen"
+  local pixels=$(( ${screen%x*} * ${screen#*x} * 4 ))
+  [ "$(tail -c "$pixels" "$1" | tr -d '\000' | head -c 1 | wc -c)" -gt 0 ]
+}
+
+# Waits up to $1 seconds for the first frame on the screen; sets
+# first_frame_ms once it has been seen. The music starts before the first
+# frame is drawn, so at least t - first_frame_ms of music has played at t.
+await_first_frame() {
+  local deadline=$(( $(now_ms) + $1 * 1000 ))
+  until dump_screen "$work/first.xwd"; do
+    [ "$(now_ms)" -lt "$deadline" ] || fail "no frame within $1 s"
+    sleep 0.05
+  done
+  first_frame_ms=$(now_ms)
+}
+
+# The player's show at its designed pace, whatever the machine draws: 10 s
+# after the first frame the captured scene fills the middle of the screen, as
+# bright as in the rendered main-phase picture (the demo on this machine shows
+# a knot of particles on black there), and the last frame seen before the
+# window goes, at the seventeenth tick, is the credits picture. The first
+# moment lies seconds inside its phase either way (the quads are in from
+# 7.2 s, the credits come at 14 s), so a frame that a busy machine draws late,
+# or a dump taken late, still falls inside it; the credits are up 0.2 s into
+# their phase, nearly three seconds before the last tick. Call after
+# await_first_frame; returns once the program has ended.
+expect_designed_pace() {
+  local main_reference=docs/show/main_slid_in.png credits_reference=docs/show/credits.png
+  sleep_until_ms $(( first_frame_ms + 10000 ))
+  local main_ms=$(( $(now_ms) - first_frame_ms ))
+  dump_screen "$work/main.xwd" || fail "nothing on the screen $main_ms ms after the first frame"
+  sleep_until_ms $(( first_frame_ms + 14500 ))
+  local last_ms=""
+  while kill -0 "$demo_pid" 2>/dev/null; do
+    local at_ms=$(( $(now_ms) - first_frame_ms ))
+    if dump_screen "$work/end.xwd"; then
+      mv "$work/end.xwd" "$work/last_lit.xwd"
+      last_ms=$at_ms
+    fi
+    sleep 0.3
+  done
+  local brightness wanted likeness_value
+  brightness=$(middle_brightness "$work/main.xwd")
+  wanted=$(( $(middle_brightness "$main_reference") / 2 ))
+  echo "main phase, $main_ms ms after the first frame: middle brightness $brightness"
+  [ "$brightness" -ge "$wanted" ] ||
+    fail "the middle of the screen has brightness $brightness in the main phase, expected $wanted or more (the quads have not slid in)"
+  [ -n "$last_ms" ] || fail "nothing on the screen from 14.5 s after the first frame on"
+  likeness_value=$(likeness "$work/last_lit.xwd" "$credits_reference")
+  echo "last frame seen, $last_ms ms after the first frame: likeness $likeness_value to $credits_reference"
+  awk -v v="$likeness_value" 'BEGIN { exit !(v >= 0.6) }' ||
+    fail "the last frame is not the credits picture (likeness $likeness_value, expected 0.6 or more)"
+}
+
+# The player's whole run, once it has been started: the fullscreen window,
+# the intro in its band, the show at its designed pace, and the end after the
+# seventeenth tick.
+expect_paced_run() {
+  local window
+  window=$(wait_for_window "zarnic's engin" 60) || fail "no window"
+  [ "$(geometry "$window")" = "1024x768+0+0" ] ||
+    fail "window is $(geometry "$window"), expected fullscreen 1024x768+0+0"
+  await_first_frame 60
+  expect_intro_in_band
+  expect_designed_pace
+  finish_demo 10
+  expect_exit_code 1  # the seventeenth WM_TIMER, identifier 1
+  [ "$run_ms" -ge 16000 ] || fail "ended after $run_ms ms, before the seventeenth tick"
+}
+
+sleep_until_ms() {
+  local left=$(( $1 - $(now_ms) ))
+  [ "$left" -le 0 ] || sleep "$(awk -v ms="$left" 'BEGIN { printf "%.3f", ms / 1000 }')"
+}
