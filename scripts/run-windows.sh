@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Runs the packaged Windows demo (dist/zarnic-win64.zip, made by
 # scripts/build-windows.sh) under wine, from the folder it unpacks to, in a
-# wine prefix of its own. Without a display it runs on a virtual 1024x768 X
-# screen. Exits with the demo's exit code. Run from the repository root.
+# wine prefix of its own; zarnic_play.exe as the argument runs the player
+# instead. Without a display it runs on a virtual 1024x768 X screen. Exits
+# with the program's exit code. Run from the repository root.
+#   scripts/run-windows.sh [zarnic.exe|zarnic_play.exe]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+program=${1:-zarnic.exe}
+case $program in
+  zarnic.exe | zarnic_play.exe) ;;
+  *) echo "usage: scripts/run-windows.sh [zarnic.exe|zarnic_play.exe]" >&2; exit 2 ;;
+esac
 package=dist/zarnic-win64.zip
 [ -f "$package" ] || { echo "no $package: run scripts/build-windows.sh first" >&2; exit 2; }
 
@@ -24,14 +31,14 @@ fi
 cd "$folder"
 set +e
 if [ -n "${DISPLAY:-}" ]; then
-  wine zarnic.exe
+  wine "$program"
 else
   echo "No DISPLAY: running on a virtual 1024x768 X screen"
-  xvfb-run -a -s "-screen 0 1024x768x24" wine zarnic.exe
+  xvfb-run -a -s "-screen 0 1024x768x24" wine "$program"
 fi
 rc=$?
 set -e
 # The prefix's desktop process belongs to the screen just used; end it.
 wineserver -k 2>/dev/null || true
-echo "zarnic.exe exit code $rc"
+echo "$program exit code $rc"
 exit "$rc"
