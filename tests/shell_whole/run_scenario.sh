@@ -61,10 +61,8 @@ start_demo() {
 }
 
 press_escape() {
-  pressed_ms=$(now_ms)
-  xdotool windowfocus --sync "$1" keydown Escape
-  sleep 0.3
-  xdotool keyup Escape
+  xdotool windowfocus --sync "$1" || fail "cannot focus the window"
+  hold_escape
 }
 
 # Compares the box $1 shows with one the platform layer draws for the

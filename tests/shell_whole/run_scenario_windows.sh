@@ -75,11 +75,8 @@ start_demo() {
 }
 
 press_escape() {
-  pressed_ms=$(now_ms)
   xdotool windowfocus --sync "$1" || fail "cannot focus the demo window"
-  xdotool keydown Escape
-  sleep 0.3
-  xdotool keyup Escape
+  hold_escape
 }
 
 # Compares the box $1 shows with one that MessageBoxA draws for the expected

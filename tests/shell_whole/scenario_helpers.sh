@@ -63,6 +63,19 @@ expect_exit_code() {
 # either code counts; what shows that Escape, not the time limit, ended the run
 # is that it ended promptly after the press and well before the seventeenth
 # tick.
+# Holds Escape down on the focused window until the program has ended (at
+# most 5 s), then lets go; sets pressed_ms. The loop ends on the first idle
+# pass that finds the key held, and a key let go before it no longer counts:
+# a short press was missed whenever a busy machine took longer over one frame,
+# so that the key-down and the key-up were taken on the same message passes.
+hold_escape() {
+  pressed_ms=$(now_ms)
+  xdotool keydown Escape
+  local deadline=$(( pressed_ms + 5000 ))
+  while kill -0 "$demo_pid" 2>/dev/null && [ "$(now_ms)" -lt "$deadline" ]; do sleep 0.1; done
+  xdotool keyup Escape
+}
+
 expect_ended_by_escape() {
   [ "$exit_code" -eq 27 ] || [ "$exit_code" -eq 1 ] ||
     fail "exit code $exit_code, expected 27 (WM_CHAR) or 1 (WM_TIMER)"
