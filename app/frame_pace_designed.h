@@ -12,9 +12,11 @@ constexpr int designed_frames_per_second = 60;
 // One frame of the designed frame rate: 0.01.
 constexpr float designed_frame_step = static_cast<float>(designed_steps_per_second / designed_frames_per_second);
 
-// Show time beyond this between two drawn frames (a minimised window, a
-// stopped machine) counts as this much: the animation pauses there instead of
-// jumping, while the music, and with it the phase, goes on. A second is
-// longer than any frame of a machine that can draw the show at all, and than
-// any frame of a capture (at least one a second).
-constexpr int64_t longest_frame_ns = 1000000000;
+// A stall (a minimised window, a stopped machine): a gap between two drawn
+// frames longer than a second and than four times the gap before it. It
+// counts as the larger of those two, so the animation pauses there instead of
+// jumping, while the music, and with it the phase, goes on. A machine that
+// draws less than a frame a second is no stall: from its second slow frame on
+// each gap counts in full. A capture (at least a frame a second) never stalls.
+constexpr int64_t stall_ns = 1000000000;
+constexpr int64_t stall_ratio = 4;
