@@ -140,10 +140,8 @@ likeness() {
   compare -metric NCC "$work/likeness_a.png" "$work/likeness_b.png" null: 2>&1 | awk '{ print $1 }'
 }
 
-# Dumps the screen to $1 (xwd: much quicker than a picture file, so that
-# the moment of the dump is known) and says whether anything on it is lit.
-dump_screen() {
-  xwd -root -silent > "$1" || fail "cannot dump the screen"
+# Whether anything on screen dump $1 (xwd) is lit.
+dump_is_lit() {
   local pixels=$(( ${screen%x*} * ${screen#*x} * 4 ))
   [ "$(tail -c "$pixels" "$1" | tr -d '\000' | head -c 1 | wc -c)" -gt 0 ]
 }
@@ -153,57 +151,88 @@ dump_screen() {
 # frame is drawn, so at least t - first_frame_ms of music has played at t.
 await_first_frame() {
   local deadline=$(( $(now_ms) + $1 * 1000 ))
-  until dump_screen "$work/first.xwd"; do
+  until xwd -root -silent > "$work/first.xwd" && dump_is_lit "$work/first.xwd"; do
     [ "$(now_ms)" -lt "$deadline" ] || fail "no frame within $1 s"
     sleep 0.05
   done
   first_frame_ms=$(now_ms)
 }
 
-# The player's show at its designed pace, whatever the machine draws: 10 s
-# after the first frame the captured scene fills the middle of the screen, as
-# bright as in the rendered main-phase picture (the demo on this machine shows
-# a knot of particles on black there), and the last frame seen before the
-# window goes, at the seventeenth tick, is the credits picture. The first
-# moment lies seconds inside its phase either way (the quads are in from
-# 7.2 s, the credits come at 14 s), so a frame that a busy machine draws late,
-# or a dump taken late, still falls inside it; the credits are up 0.2 s into
-# their phase, nearly three seconds before the last tick. Call after
-# await_first_frame; returns once the program has ended.
+# The player's show at its designed pace, whatever the machine draws: every
+# frame seen while the music is surely between 7.5 and 13.8 s shows the
+# captured scene filling the middle of the screen, as bright as in the
+# rendered main-phase picture (the quads are in from 7.2 s on; the demo on
+# this machine shows a knot of particles on black there), and every frame
+# seen once the music is surely past 14.4 s is the credits picture (up from
+# 14.2 s on). A busy machine draws late and dumps the screen late, so each
+# frame's music time is bounded from what the dumps saw, not taken from the
+# clock: the screen is dumped (xwd, quick) every 0.1 s from 7 s after the
+# first frame until the program ends; a frame was drawn after the frame
+# before it had been presented, which was after the dump before the one that
+# first showed that one, and the music started before the first frame (the
+# earliest time), and it was presented before the dump that first showed it
+# ended, the music having started after the window was made (the latest).
+# Up to three frames of each phase are checked. On a machine so busy that its
+# frames and dumps take seconds, no frame may be placed inside a phase (and a
+# slow start leaves the show no credits before its seventeenth tick):
+# pace_unchecked then says so. Call after await_first_frame, with
+# no_window_ms the last time no window was there; returns once the program
+# has ended.
 expect_designed_pace() {
   local main_reference=docs/show/main_slid_in.png credits_reference=docs/show/credits.png
-  sleep_until_ms $(( first_frame_ms + 10000 ))
-  local main_ms=$(( $(now_ms) - first_frame_ms ))
-  dump_screen "$work/main.xwd" || fail "nothing on the screen $main_ms ms after the first frame"
-  sleep_until_ms $(( first_frame_ms + 14500 ))
-  local last_ms=""
-  while kill -0 "$demo_pid" 2>/dev/null; do
-    local at_ms=$(( $(now_ms) - first_frame_ms ))
-    if dump_screen "$work/end.xwd"; then
-      mv "$work/end.xwd" "$work/last_lit.xwd"
-      last_ms=$at_ms
-    fi
-    sleep 0.3
-  done
-  local brightness wanted likeness_value
-  brightness=$(middle_brightness "$work/main.xwd")
+  local wanted main_checked=0 credits_checked=0
   wanted=$(( $(middle_brightness "$main_reference") / 2 ))
-  echo "main phase, $main_ms ms after the first frame: middle brightness $brightness"
-  [ "$brightness" -ge "$wanted" ] ||
-    fail "the middle of the screen has brightness $brightness in the main phase, expected $wanted or more (the quads have not slid in)"
-  [ -n "$last_ms" ] || fail "nothing on the screen from 14.5 s after the first frame on"
-  likeness_value=$(likeness "$work/last_lit.xwd" "$credits_reference")
-  echo "last frame seen, $last_ms ms after the first frame: likeness $likeness_value to $credits_reference"
-  awk -v v="$likeness_value" 'BEGIN { exit !(v >= 0.6) }' ||
-    fail "the last frame is not the credits picture (likeness $likeness_value, expected 0.6 or more)"
+  local start end new dump_before_ms="" seen_before_ms="" earliest latest value
+  sleep_until_ms $(( first_frame_ms + 7000 ))
+  rm -f "$work/previous.xwd"
+  while kill -0 "$demo_pid" 2>/dev/null; do
+    # The shell's own clock and as few programs as can be: each costs time
+    # on a busy machine, and the bounds are as tight as the dumps are quick.
+    start=$(( ${EPOCHREALTIME/./} / 1000 ))
+    xwd -root -silent > "$work/dump.xwd" 2>/dev/null || break  # the screen may go with the program
+    end=$(( ${EPOCHREALTIME/./} / 1000 ))
+    new=0
+    cmp -s "$work/dump.xwd" "$work/previous.xwd" 2>/dev/null || new=1
+    if [ "$new" -eq 1 ] && [ -n "$seen_before_ms" ] && dump_is_lit "$work/dump.xwd"; then
+      earliest=$(( seen_before_ms - first_frame_ms ))
+      latest=$(( end - no_window_ms ))
+      if [ "$earliest" -ge 7500 ] && [ "$latest" -le 13800 ] && [ "$main_checked" -lt 3 ]; then
+        value=$(middle_brightness "$work/dump.xwd")
+        echo "frame at $earliest-$latest ms of music: middle brightness $value"
+        [ "$value" -ge "$wanted" ] ||
+          fail "the middle of the screen has brightness $value in the main phase, expected $wanted or more (the quads have not slid in)"
+        main_checked=$(( main_checked + 1 ))
+      elif [ "$earliest" -ge 14400 ] && [ "$credits_checked" -lt 3 ]; then
+        value=$(likeness "$work/dump.xwd" "$credits_reference")
+        echo "frame at $earliest-$latest ms of music: likeness $value to $credits_reference"
+        awk -v v="$value" 'BEGIN { exit !(v >= 0.6) }' ||
+          fail "the frame is not the credits picture (likeness $value, expected 0.6 or more)"
+        credits_checked=$(( credits_checked + 1 ))
+      fi
+    fi
+    [ "$new" -eq 0 ] || seen_before_ms=$dump_before_ms
+    mv "$work/dump.xwd" "$work/previous.xwd"
+    dump_before_ms=$start
+    sleep 0.1
+  done
+  pace_unchecked=""
+  [ "$main_checked" -gt 0 ] || pace_unchecked="no frame was seen surely inside the main phase"
+  [ "$credits_checked" -gt 0 ] || pace_unchecked="${pace_unchecked:+$pace_unchecked; }no frame was seen surely in the credits"
 }
 
 # The player's whole run, once it has been started: the fullscreen window,
 # the intro in its band, the show at its designed pace, and the end after the
-# seventeenth tick.
+# seventeenth tick. Exits with 77 (skipped) when the pace could not be checked.
 expect_paced_run() {
-  local window
-  window=$(wait_for_window "zarnic's engin" 60) || fail "no window"
+  local window deadline=$(( $(now_ms) + 60000 ))
+  # The window is made before the music starts: the last look that found no
+  # window bounds the music's start from below.
+  until [ -n "$(windows_named "zarnic's engin")" ]; do
+    no_window_ms=$(now_ms)
+    [ "$no_window_ms" -lt "$deadline" ] || fail "no window"
+    sleep 0.05
+  done
+  window=$(wait_for_window "zarnic's engin" 1) || fail "no window"
   [ "$(geometry "$window")" = "1024x768+0+0" ] ||
     fail "window is $(geometry "$window"), expected fullscreen 1024x768+0+0"
   await_first_frame 60
@@ -212,6 +241,12 @@ expect_paced_run() {
   finish_demo 10
   expect_exit_code 1  # the seventeenth WM_TIMER, identifier 1
   [ "$run_ms" -ge 16000 ] || fail "ended after $run_ms ms, before the seventeenth tick"
+  if [ -n "$pace_unchecked" ]; then
+    # Neither a failure nor a pass: the test reports itself skipped.
+    expect_screen_mode
+    echo "SKIP ($scenario): the pace could not be checked: $pace_unchecked"
+    exit 77
+  fi
 }
 
 sleep_until_ms() {
