@@ -81,6 +81,138 @@ const ScenePicture scene_pictures[] = {
 // Alphas formed with double constants are narrowed when handed to GL.
 float narrowed(double value) { return static_cast<float>(value); }
 
+// The steps of one frame, in the order Scene::render runs them. Each draws in
+// the GL state the step before it left.
+
+// Intro, drawn additively in whatever viewport and depth state the window
+// (or the last main-phase frame) left; a bass hit moves the pulsing picture.
+void draw_intro(float frame_step, bool bass_up) {
+  scene_render_kit.blend_additive();
+
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  glTranslatef(0.0f, 0.0f, -10.0f);
+  scene_quad.draw(5.3f, 4.5f, cover_texture);
+
+  glLoadIdentity();
+  glColor4f(0.5f, 0.5f, 0.5f, 5.0f);  // alpha 5.0: GL clamps it to 1
+  glTranslatef(0.0f, 0.0f, intro_z);
+  scene_quad.draw(5.3f, 4.5f, pulse_texture);
+
+  if (bass_up) {
+    intro_z = narrowed(intro_z + intro_pulse_rate * frame_step);
+    if (intro_z > intro_z_limit) intro_z = initial_intro_z;
+  }
+}
+
+// Twelve nested spheres, smallest first; each lags the spin by i degrees.
+void draw_nested_spheres(float frame_step) {
+  scene_render_kit.depth_off();
+  glBindTexture(GL_TEXTURE_2D, sphere_texture);
+  scene_render_kit.blend_additive();
+
+  for (int i = 1; i < 25; i += 2) {
+    glLoadIdentity();
+    glColor4f(0.7f, 0.7f, 0.7f, narrowed(fade_alpha - 0.3));
+    glTranslatef(0.0f, 0.0f, -2.0f);
+    glRotatef(narrowed(static_cast<double>(sphere_spin) - i), 0.0f, 1.0f, 0.0f);
+    glRotatef(sphere_spin, 1.0f, 1.0f, 1.0f);
+    gluSphere(sphere_quadric, 0.1 * i, sphere_slices, sphere_stacks);
+  }
+  sphere_spin = narrowed(sphere_spin + sphere_spin_rate * frame_step);
+}
+
+// The mesh opaque, then the same geometry again additively: it passes the
+// LEQUAL depth test a second time and brightens the first copy. Sphere-map
+// texture generation is on only around these two draws.
+void draw_mesh_twice() {
+  scene_render_kit.depth_on();
+  glEnable(GL_TEXTURE_GEN_S);
+  glEnable(GL_TEXTURE_GEN_T);
+
+  glLoadIdentity();
+  glColor4f(1.0f, 1.0f, 1.0f, fade_alpha);
+  glTranslatef(-1.0f, 0.0f, mesh_z);
+  scene_render_kit.blend_off();
+  scene_render_kit.depth_on();
+  glBindTexture(GL_TEXTURE_2D, mesh_texture);
+  glRotatef(mesh_spin, 1.0f, 1.0f, 1.0f);
+  demo_mesh->draw();
+
+  glLoadIdentity();
+  glTranslatef(-1.0f, 0.0f, mesh_z);
+  scene_render_kit.blend_additive();
+  scene_render_kit.depth_on();
+  glBindTexture(GL_TEXTURE_2D, mesh_texture);
+  glRotatef(mesh_spin, 1.0f, 1.0f, 1.0f);
+  glColor4f(1.0f, 1.0f, 1.0f, fade_alpha);
+  demo_mesh->draw();
+
+  glDisable(GL_TEXTURE_GEN_S);
+  glDisable(GL_TEXTURE_GEN_T);
+}
+
+// Capture pass: the 3D scene goes into the lower-left 512 x 512 region and
+// from there into capture_texture; the frame is cleared after the copy.
+void draw_capture_pass(float frame_step) {
+  scene_render_kit.begin_capture();
+
+  draw_nested_spheres(frame_step);
+  draw_mesh_twice();
+
+  // The backdrop, additive and depth-tested.
+  glLoadIdentity();
+  glColor4f(1.0f, 1.0f, 1.0f, fade_alpha);
+  glTranslatef(0.0f, 0.0f, -10.0f);
+  scene_quad.draw(5.4f, 4.9f, backdrop_texture);
+
+  scene_render_kit.end_capture(capture_texture);
+}
+
+// Screen pass, still additive and depth-tested from the second mesh draw:
+// the captured picture on two sliding quads, the particle fountain over them.
+void draw_screen_pass(float frame_step) {
+  glLoadIdentity();
+  glColor4f(0.9f, 0.9f, 0.9f, narrowed(fade_alpha - 0.1));
+  glTranslatef(slide_x, 0.0f, -10.0f);
+  scene_quad.draw(5.5f, 3.5f, capture_texture);
+
+  glLoadIdentity();
+  glColor4f(0.5f, 0.5f, 0.5f, narrowed(fade_alpha - 0.6));
+  glTranslatef(slide_x, 0.0f, -9.0f);
+  scene_quad.draw(5.3f, 3.3f, capture_texture);
+
+  glColor4f(1.0f, 1.0f, 1.0f, fade_alpha);
+  scene_render_kit.depth_off();
+
+  glLoadIdentity();
+  glBindTexture(GL_TEXTURE_2D, particle_texture);
+  scene_fountain.update_and_draw(frame_step);
+  scene_render_kit.depth_on();
+}
+
+// Credits: fade in over everything while the rest fades out. Neither alpha
+// is clamped; GL clamps the colour it is given.
+void draw_credits(float frame_step) {
+  glLoadIdentity();
+  glColor4f(1.0f, 1.0f, 1.0f, credits_alpha);
+  glTranslatef(0.0f, 0.0f, -8.0f);
+  scene_quad.draw(5.3f, 3.7f, credits_texture);
+  fade_alpha = narrowed(fade_alpha - fade_out_rate * frame_step);
+  credits_alpha = narrowed(credits_alpha + credits_fade_in_rate * frame_step);
+}
+
+// The main phase's animation after its draws; makes no GL call.
+void advance_animation(float frame_step, bool bass_up) {
+  // A fixed push per bass hit, not scaled by frame_step.
+  if (bass_up) mesh_z = narrowed(mesh_z + mesh_bass_step);
+  if (mesh_z > mesh_z_limit) mesh_z = initial_mesh_z;
+
+  mesh_spin = narrowed(mesh_spin + mesh_spin_rate * frame_step);
+
+  // Slides in until the first frame on which it is no longer below 0.
+  if (slide_x < 0.0f) slide_x = narrowed(slide_x + slide_rate * frame_step);
+}
+
 }  // namespace
 
 Scene::Scene() { start_ms = static_cast<float>(platform::time_get_time()); }
@@ -127,117 +259,12 @@ void Scene::render(float frame_step) {
   // A float bin can hold 0.05 only as 0.05f, which must not count as a hit.
   const bool bass_up = fft_bins[0] > bass_hit_level;
 
-  if (music_seconds < intro_end_seconds) {
-    // Intro, drawn additively in whatever viewport and depth state the
-    // window (or the last main-phase frame) left.
-    scene_render_kit.blend_additive();
-
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glTranslatef(0.0f, 0.0f, -10.0f);
-    scene_quad.draw(5.3f, 4.5f, cover_texture);
-
-    glLoadIdentity();
-    glColor4f(0.5f, 0.5f, 0.5f, 5.0f);  // alpha 5.0: GL clamps it to 1
-    glTranslatef(0.0f, 0.0f, intro_z);
-    scene_quad.draw(5.3f, 4.5f, pulse_texture);
-
-    if (bass_up) {
-      intro_z = narrowed(intro_z + intro_pulse_rate * frame_step);
-      if (intro_z > intro_z_limit) intro_z = initial_intro_z;
-    }
-  }
-
+  // Exactly at the end of the intro neither phase is drawn.
+  if (music_seconds < intro_end_seconds) draw_intro(frame_step, bass_up);
   if (!(music_seconds > intro_end_seconds)) return;
 
-  // Capture pass: the 3D scene goes into the lower-left 512 x 512 region and
-  // from there into capture_texture.
-  scene_render_kit.begin_capture();
-
-  scene_render_kit.depth_off();
-  glBindTexture(GL_TEXTURE_2D, sphere_texture);
-  scene_render_kit.blend_additive();
-
-  // Twelve nested spheres, smallest first; each lags the spin by i degrees.
-  for (int i = 1; i < 25; i += 2) {
-    glLoadIdentity();
-    glColor4f(0.7f, 0.7f, 0.7f, narrowed(fade_alpha - 0.3));
-    glTranslatef(0.0f, 0.0f, -2.0f);
-    glRotatef(narrowed(static_cast<double>(sphere_spin) - i), 0.0f, 1.0f, 0.0f);
-    glRotatef(sphere_spin, 1.0f, 1.0f, 1.0f);
-    gluSphere(sphere_quadric, 0.1 * i, sphere_slices, sphere_stacks);
-  }
-  sphere_spin = narrowed(sphere_spin + sphere_spin_rate * frame_step);
-
-  scene_render_kit.depth_on();
-  glEnable(GL_TEXTURE_GEN_S);
-  glEnable(GL_TEXTURE_GEN_T);
-
-  // The mesh opaque, then the same geometry again additively: it passes the
-  // LEQUAL depth test a second time and brightens the first copy.
-  glLoadIdentity();
-  glColor4f(1.0f, 1.0f, 1.0f, fade_alpha);
-  glTranslatef(-1.0f, 0.0f, mesh_z);
-  scene_render_kit.blend_off();
-  scene_render_kit.depth_on();
-  glBindTexture(GL_TEXTURE_2D, mesh_texture);
-  glRotatef(mesh_spin, 1.0f, 1.0f, 1.0f);
-  demo_mesh->draw();
-
-  glLoadIdentity();
-  glTranslatef(-1.0f, 0.0f, mesh_z);
-  scene_render_kit.blend_additive();
-  scene_render_kit.depth_on();
-  glBindTexture(GL_TEXTURE_2D, mesh_texture);
-  glRotatef(mesh_spin, 1.0f, 1.0f, 1.0f);
-  glColor4f(1.0f, 1.0f, 1.0f, fade_alpha);
-  demo_mesh->draw();
-
-  glDisable(GL_TEXTURE_GEN_S);
-  glDisable(GL_TEXTURE_GEN_T);
-
-  glLoadIdentity();
-  glColor4f(1.0f, 1.0f, 1.0f, fade_alpha);
-  glTranslatef(0.0f, 0.0f, -10.0f);
-  scene_quad.draw(5.4f, 4.9f, backdrop_texture);
-
-  scene_render_kit.end_capture(capture_texture);
-
-  // Screen pass, still additive and depth-tested from the second mesh draw.
-  glLoadIdentity();
-  glColor4f(0.9f, 0.9f, 0.9f, narrowed(fade_alpha - 0.1));
-  glTranslatef(slide_x, 0.0f, -10.0f);
-  scene_quad.draw(5.5f, 3.5f, capture_texture);
-
-  glLoadIdentity();
-  glColor4f(0.5f, 0.5f, 0.5f, narrowed(fade_alpha - 0.6));
-  glTranslatef(slide_x, 0.0f, -9.0f);
-  scene_quad.draw(5.3f, 3.3f, capture_texture);
-
-  glColor4f(1.0f, 1.0f, 1.0f, fade_alpha);
-  scene_render_kit.depth_off();
-
-  glLoadIdentity();
-  glBindTexture(GL_TEXTURE_2D, particle_texture);
-  scene_fountain.update_and_draw(frame_step);
-  scene_render_kit.depth_on();
-
-  // Credits: fade in over everything while the rest fades out. Neither alpha
-  // is clamped; GL clamps the colour it is given.
-  if (music_seconds > credits_start_seconds) {
-    glLoadIdentity();
-    glColor4f(1.0f, 1.0f, 1.0f, credits_alpha);
-    glTranslatef(0.0f, 0.0f, -8.0f);
-    scene_quad.draw(5.3f, 3.7f, credits_texture);
-    fade_alpha = narrowed(fade_alpha - fade_out_rate * frame_step);
-    credits_alpha = narrowed(credits_alpha + credits_fade_in_rate * frame_step);
-  }
-
-  // A fixed push per bass hit, not scaled by frame_step.
-  if (bass_up) mesh_z = narrowed(mesh_z + mesh_bass_step);
-  if (mesh_z > mesh_z_limit) mesh_z = initial_mesh_z;
-
-  mesh_spin = narrowed(mesh_spin + mesh_spin_rate * frame_step);
-
-  // Slides in until the first frame on which it is no longer below 0.
-  if (slide_x < 0.0f) slide_x = narrowed(slide_x + slide_rate * frame_step);
+  draw_capture_pass(frame_step);
+  draw_screen_pass(frame_step);
+  if (music_seconds > credits_start_seconds) draw_credits(frame_step);
+  advance_animation(frame_step, bass_up);
 }
