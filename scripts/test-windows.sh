@@ -37,5 +37,5 @@ fi
 # once only from different prefixes. The GoogleTest programs make real
 # windows, so they run on a virtual screen too, while the whole-program runs
 # start screens of their own.
-xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
+bash tests/support/x_screen.sh 1024x768 \
   ctest --test-dir build-win --output-on-failure -j2

@@ -7,8 +7,7 @@ build=$(realpath "$1")
 runs=${2:-10}
 cd "$(dirname "$0")/../.."
 if [ -z "${ZARNIC_INSIDE_XVFB:-}" ]; then
-  ZARNIC_INSIDE_XVFB=1 exec xvfb-run -a -n $(( 100 + RANDOM % 800 )) \
-    -s "-screen 0 1024x768x24 -noreset" bash "$0" "$build" "$runs"
+  ZARNIC_INSIDE_XVFB=1 exec bash tests/support/x_screen.sh 1024x768 bash "$0" "$build" "$runs"
 fi
 for _ in $(seq "$runs"); do
   ZARNIC_T0_NS=$(date +%s%N) SDL_AUDIODRIVER=dummy "$build/bench/app/bench_app_first_frame"

@@ -9,8 +9,7 @@ windows_probe=$(realpath "$2")/bench/app/bench_app_show_probe.exe
 runs=${3:-3}
 cd "$(dirname "$0")/../.."
 if [ -z "${ZARNIC_INSIDE_XVFB:-}" ]; then
-  ZARNIC_INSIDE_XVFB=1 exec xvfb-run -a -n $(( 100 + RANDOM % 800 )) \
-    -s "-screen 0 1024x768x24 -noreset" bash "$0" "$@"
+  ZARNIC_INSIDE_XVFB=1 exec bash tests/support/x_screen.sh 1024x768 bash "$0" "$@"
 fi
 export WINEPREFIX="${WINEPREFIX:-$PWD/build-win/wine}" WINEDEBUG=-all
 # A wineserver kept running across the runs, with its desktop process on this

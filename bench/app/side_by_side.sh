@@ -14,7 +14,7 @@ runs=${2:-8}
 desktop=${3:-}
 cd "$(dirname "$0")/../.."
 if [ -z "${ZARNIC_INSIDE_XVFB:-}" ]; then
-  ZARNIC_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$0" "$build" "$runs" "$desktop"
+  ZARNIC_INSIDE_XVFB=1 exec bash tests/support/x_screen.sh 1024x768 bash "$0" "$build" "$runs" "$desktop"
 fi
 out=$(mktemp -d)
 manager_pid=""

@@ -19,7 +19,7 @@ cd "$root"
 export SDL_AUDIODRIVER=dummy
 set +e
 timeout --kill-after=10 "${ZARNIC_MEMCHECK_TIMEOUT:-1200}" \
-  xvfb-run -a -n 600 -s "-screen 0 1024x768x24 -noreset" \
+  bash "$root/tests/support/x_screen.sh" 1024x768 \
   valgrind --tool=memcheck --error-exitcode=99 --leak-check=full \
            --show-leak-kinds=definite --errors-for-leak-kinds=definite \
            --child-silent-after-fork=yes \

@@ -1,12 +1,15 @@
-# The checks the whole-program scenario runs share, for the Linux demo
-# (run_scenario.sh) and for zarnic.exe under wine (run_scenario_windows.sh).
-# Sourced after the caller has set scenario and screen; the caller's
-# start_demo sets demo_pid and started_ms, its press_escape pressed_ms.
+# The steps and checks of the whole-program scenarios (run_scenario.sh),
+# the same for every build; the build's launch hook starts and steers the
+# program. Sourced after the caller has set scenario, screen and work.
 
 fail() {
-  echo "FAIL ($scenario): $*"
+  echo "FAIL ($scenario${broken_case:+ $broken_case}): $*"
   echo "display $DISPLAY; demo ${demo_pid:-not} running; named windows:"
   xwininfo -root -tree | grep -v 'has no name' | grep '"' | head -20
+  local stream
+  for stream in out err; do
+    [ -s "$work/demo.$stream" ] && { echo "--- demo std$stream"; tail -n 40 "$work/demo.$stream"; }
+  done
   exit 1
 }
 
@@ -38,6 +41,62 @@ geometry() {
     /^  Width/ { w = $NF } /^  Height/ { h = $NF } END { print w "x" h "+" x "+" y }'
 }
 
+start_demo() {
+  started_ms=$(now_ms)
+  launch_demo
+}
+
+# Sends keys to a window: focus it first, then type (with no window manager
+# the keyboard goes where the focus was set, and focus follows the pointer).
+keys_to() {
+  local window=$1
+  shift
+  xdotool windowfocus --sync "$window" || fail "cannot focus window $window"
+  xdotool key "$@"
+}
+
+# Holds Escape on window $1 until the demo ends, 10 s at the most. The demo
+# ends on Escape only when an idle pass finds the key still down, and a pass
+# comes only after the frame being drawn (0.1-0.3 s, far longer on a busy
+# machine), so a key released after a fixed time would be missed now and then.
+press_escape() {
+  pressed_ms=$(now_ms)
+  xdotool windowfocus --sync "$1" || fail "cannot focus the demo window"
+  xdotool keydown Escape
+  local deadline=$(( pressed_ms + 10000 ))
+  while kill -0 "$demo_pid" 2>/dev/null && [ "$(now_ms)" -lt "$deadline" ]; do
+    sleep 0.1
+  done
+  xdotool keyup Escape
+}
+
+# Compares the box $1 shows with one the build's own platform layer draws
+# for the expected caption $2, type $3 and text $4.
+expect_box() {
+  import -window "$1" "$work/shown.png" || fail "cannot capture the box"
+  launch_reference_box "$2" "$3" "$4"
+  local reference
+  reference=$(wait_for_window "$2" 30 "$1") || fail "the reference box did not appear"
+  import -window "$reference" "$work/expected.png" || fail "cannot capture the reference box"
+  keys_to "$reference" Escape
+  wait "$reference_pid"
+  reference_pid=""
+  compare -metric AE "$work/shown.png" "$work/expected.png" "$work/difference.png" 2>"$work/ae" ||
+    fail "box \"$2\" differs from the expected one in $(cat "$work/ae") pixels"
+}
+
+# A desktop's window manager on this screen (Xvfb has none of its own);
+# returns once it has taken the screen.
+start_window_manager() {
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  manager_pid=$!
+  local deadline=$(( $(now_ms) + 10000 ))
+  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    [ "$(now_ms)" -lt "$deadline" ] || fail "the window manager did not start: $(cat "$work/openbox.log")"
+    sleep 0.1
+  done
+}
+
 # Waits up to $1 seconds for the demo to end; sets exit_code and run_ms.
 finish_demo() {
   local deadline=$(( $(now_ms) + $1 * 1000 ))
@@ -63,19 +122,6 @@ expect_exit_code() {
 # either code counts; what shows that Escape, not the time limit, ended the run
 # is that it ended promptly after the press and well before the seventeenth
 # tick.
-# Holds Escape down on the focused window until the program has ended (at
-# most 5 s), then lets go; sets pressed_ms. The loop ends on the first idle
-# pass that finds the key held, and a key let go before it no longer counts:
-# a short press was missed whenever a busy machine took longer over one frame,
-# so that the key-down and the key-up were taken on the same message passes.
-hold_escape() {
-  pressed_ms=$(now_ms)
-  xdotool keydown Escape
-  local deadline=$(( pressed_ms + 5000 ))
-  while kill -0 "$demo_pid" 2>/dev/null && [ "$(now_ms)" -lt "$deadline" ]; do sleep 0.1; done
-  xdotool keyup Escape
-}
-
 expect_ended_by_escape() {
   [ "$exit_code" -eq 27 ] || [ "$exit_code" -eq 1 ] ||
     fail "exit code $exit_code, expected 27 (WM_CHAR) or 1 (WM_TIMER)"
@@ -85,9 +131,11 @@ expect_ended_by_escape() {
 }
 
 expect_screen_mode() {
-  local dimensions
+  local dimensions depth
   dimensions=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
+  depth=$(xdpyinfo | awk '/depth of root window:/ { print $5 }')
   [ "$dimensions" = "$screen" ] || fail "screen is $dimensions after the run, expected $screen"
+  [ "$depth" = 24 ] || fail "screen depth is $depth after the run, expected 24"
 }
 
 # The viewport band (0, 100, 1024, 550) in screenshot rows, counted from the top.
@@ -122,6 +170,19 @@ expect_intro_in_band() {
   [ "$above" -eq 0 ] && [ "$below" -eq 0 ] || fail "lit pixels outside the band: $above above, $below below"
   [ "$band" -gt $(( 1024 * 550 / 4 )) ] || fail "only $band lit pixels in the band"
   [ "$top_row" -gt 0 ] && [ "$bottom_row" -gt 0 ] || fail "the cover does not reach the band's first and last rows"
+}
+
+# Screenshots every second until one shows any light at all, for as long as
+# the demo runs.
+expect_something_drawn() {
+  while kill -0 "$demo_pid" 2>/dev/null; do
+    if import -window root "$work/shot.png" 2>/dev/null &&
+      [ "$(lit_pixels "$work/shot.png" "$screen+0+0" 0)" -gt 0 ]; then
+      return 0
+    fi
+    sleep 1
+  done
+  fail "nothing was drawn while the demo ran"
 }
 
 # The mean brightness (0-255) of the middle of screenshot $1, a 512x384 box
