@@ -146,6 +146,10 @@ bool unregister_class(const char* class_name, InstanceHandle) {
   if (step_fails(script::Step::unregister_class) || !state.class_registered || state.class_name != class_name) {
     return false;
   }
+  // As on the desktop, a class stays while a window of it exists.
+  for (const auto& window : state.windows) {
+    if (window->info.exists && window->info.class_name == class_name) return false;
+  }
   state.class_registered = false;
   return true;
 }
@@ -158,7 +162,9 @@ int32_t change_display_settings(const DisplayMode* mode, uint32_t flags) {
   }
   state.calls.push_back("change_display");
   state.display_mode = *mode;
-  if (step_fails(script::Step::change_display) || flags != CDS_FULLSCREEN) {
+  // The stand-in screen is 1024x768, at any depth.
+  const bool offered = mode->pels_width == 1024 && mode->pels_height == 768;
+  if (step_fails(script::Step::change_display) || flags != CDS_FULLSCREEN || !offered) {
     return DISP_CHANGE_BADMODE;
   }
   state.display_switched = true;
@@ -337,11 +343,11 @@ void post_quit_message(int exit_code) {
 
 intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t) {
   state.default_handled.push_back(message);
-  // The system close command asks the window to close, as on the desktop.
-  if (message == WM_SYSCOMMAND && (wparam & SC_COMMAND_MASK) == SC_CLOSE && window != nullptr &&
-      window->proc != nullptr) {
-    window->proc(window, WM_CLOSE, 0, 0);
-  }
+  if (window == nullptr || window->proc == nullptr) return 0;
+  // The system close command asks the window to close, and Alt+F4 is that
+  // command, as on the desktop.
+  if (message == WM_SYSCOMMAND && (wparam & SC_COMMAND_MASK) == SC_CLOSE) window->proc(window, WM_CLOSE, 0, 0);
+  if (message == WM_SYSKEYDOWN && wparam == VK_F1 + 3) window->proc(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   return 0;
 }
 

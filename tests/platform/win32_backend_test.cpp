@@ -1,18 +1,13 @@
-// The Win32 backend under wine on a virtual X screen. The layer's records
-// and handles must reach Windows and come back unchanged, and Windows' own
-// rules (messages sent from inside creation, timer ticks folding into one,
-// classes outliving their windows, the default close handling) must show
-// through the layer untouched.
+// The Win32 backend under wine on a virtual X screen, beyond the platform
+// contract every backend passes (platform_contract_test.cpp): the layer's
+// records and handles must reach Windows and come back unchanged, peek's
+// range and remove flag, the framed window's client area, the clocks.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <cstring>
-#include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/gl.h"
 #include "platform/platform.h"
 #include "tests/platform/win32_probe.h"
 
@@ -90,29 +85,9 @@ class Win32BackendTest : public ::testing::Test {
     }
   }
 
-  int count_received(uint32_t message) const {
-    int count = 0;
-    for (const Received& r : received) count += r.message == message ? 1 : 0;
-    return count;
-  }
-
   WindowHandle window = nullptr;
   bool class_registered = false;
 };
-
-TEST_F(Win32BackendTest, CreationSendsTheClientSizeToTheShellBeforeItReturns) {
-  open(WS_POPUP, 320, 240);
-  int sizes = 0;
-  for (const Received& r : received) {
-    if (r.message != WM_SIZE) continue;
-    ++sizes;
-    EXPECT_EQ(r.window, window);
-    EXPECT_EQ(loword(static_cast<uintptr_t>(r.lparam)), 320);
-    EXPECT_EQ(hiword(static_cast<uintptr_t>(r.lparam)), 240);
-  }
-  EXPECT_GE(sizes, 1) << "WM_SIZE must reach the shell's procedure from inside create_window_ex";
-  EXPECT_GE(count_received(0x0001), 1) << "WM_CREATE";
-}
 
 TEST_F(Win32BackendTest, PostedMessagesComeBackFieldForFieldAndDispatchToTheShell) {
   open();
@@ -157,95 +132,6 @@ TEST_F(Win32BackendTest, PeekHonoursTheRangeAndTheRemoveFlag) {
   EXPECT_FALSE(peek_message(&message, window, test_message, test_message, PM_REMOVE));
 }
 
-TEST_F(Win32BackendTest, TranslatePostsTheCharacterOfAKeyDown) {
-  open();
-  drain();
-  struct Row {
-    uintptr_t virtual_key;
-    int scan_code;
-    int character;  // 0: no WM_CHAR
-  };
-  const Row rows[] = {
-      {VK_ESCAPE, 0x01, 27},
-      {VK_RETURN, 0x1C, 13},
-      {'A', 0x1E, 'a'},
-      {VK_LEFT, 0x4B, 0},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.virtual_key);
-    Message key = {};
-    key.window = window;
-    key.message = WM_KEYDOWN;
-    key.wparam = row.virtual_key;
-    key.lparam = 1 | (static_cast<intptr_t>(row.scan_code) << 16);
-    translate_message(&key);
-    Message message = {};
-    const bool got_char = peek_message(&message, window, WM_CHAR, WM_CHAR, PM_REMOVE);
-    if (row.character == 0) {
-      EXPECT_FALSE(got_char);
-    } else {
-      ASSERT_TRUE(got_char);
-      EXPECT_EQ(message.wparam, static_cast<uintptr_t>(row.character));
-    }
-  }
-}
-
-TEST_F(Win32BackendTest, DefaultHandlingTurnsTheCloseCommandIntoWmClose) {
-  open();
-  drain();
-  received.clear();
-  def_window_proc(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_EQ(count_received(WM_CLOSE), 1);
-  EXPECT_TRUE(win32_probe::window_exists(window));
-}
-
-TEST_F(Win32BackendTest, TimerTicksThatFallDueTogetherArriveAsOneMessage) {
-  open();
-  drain();
-  constexpr uintptr_t timer_id = 7;
-  ASSERT_EQ(set_timer(window, timer_id, 50, nullptr), timer_id);
-  sleep_ms(400);  // eight periods
-  int ticks = 0;
-  Message message = {};
-  while (peek_message(&message, window, WM_TIMER, WM_TIMER, PM_REMOVE)) {
-    ++ticks;
-    EXPECT_EQ(message.wparam, timer_id);
-  }
-  EXPECT_EQ(ticks, 1);
-  // The timer keeps running: another period brings another tick.
-  bool ticked_again = false;
-  for (int i = 0; i < 100 && !ticked_again; ++i) {
-    sleep_ms(20);
-    ticked_again = peek_message(&message, window, WM_TIMER, WM_TIMER, PM_REMOVE);
-  }
-  EXPECT_TRUE(ticked_again);
-}
-
-TEST_F(Win32BackendTest, AClassOutlivesItsWindowsAndCanBeRegisteredAgain) {
-  open();
-  EXPECT_FALSE(unregister_class(test_class, get_module_handle())) << "a window of the class still exists";
-  const WindowHandle destroyed = window;
-  ASSERT_TRUE(destroy_window(window));
-  window = nullptr;
-  EXPECT_FALSE(destroy_window(destroyed));
-  ASSERT_TRUE(unregister_class(test_class, get_module_handle()));
-  class_registered = false;
-  EXPECT_FALSE(unregister_class(test_class, get_module_handle())) << "already gone";
-
-  // The class name comes back with a new procedure, which is the one the new
-  // window's messages reach.
-  static int second_proc_calls = 0;
-  second_proc_calls = 0;
-  register_test_class([](WindowHandle w, uint32_t m, uintptr_t wp, intptr_t lp) -> intptr_t {
-    ++second_proc_calls;
-    return def_window_proc(w, m, wp, lp);
-  });
-  received.clear();
-  open();
-  EXPECT_GT(second_proc_calls, 0);
-  EXPECT_TRUE(received.empty());
-}
-
 TEST_F(Win32BackendTest, AdjustedWindowRectangleGivesTheWantedClientArea) {
   struct Row {
     uint32_t style;
@@ -287,75 +173,6 @@ TEST_F(Win32BackendTest, AdjustedWindowRectangleGivesTheWantedClientArea) {
   }
 }
 
-TEST_F(Win32BackendTest, DisplaySwitchesOnlyToAModeTheScreenHasAndRestores) {
-  const int screen_width = win32_probe::screen_width();
-  const int screen_height = win32_probe::screen_height();
-  struct Row {
-    int width;
-    int height;
-    int32_t expected;
-  };
-  // A virtual X screen offers exactly its own size.
-  const Row rows[] = {
-      {screen_width, screen_height, DISP_CHANGE_SUCCESSFUL},
-      {screen_width + 16, screen_height + 16, DISP_CHANGE_BADMODE},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.width);
-    DisplayMode mode = {};
-    mode.size = 148;
-    mode.fields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-    mode.bits_per_pel = 32;
-    mode.pels_width = static_cast<uint32_t>(row.width);
-    mode.pels_height = static_cast<uint32_t>(row.height);
-    EXPECT_EQ(change_display_settings(&mode, CDS_FULLSCREEN), row.expected);
-    EXPECT_EQ(change_display_settings(nullptr, 0), DISP_CHANGE_SUCCESSFUL);
-    EXPECT_EQ(win32_probe::screen_width(), screen_width);
-  }
-}
-
-TEST_F(Win32BackendTest, TheShellsPixelFormatGivesACurrentContextThatDrawsOnTheWindow) {
-  open(WS_POPUP, 64, 64);
-  DeviceContext dc = get_dc(window);
-  ASSERT_NE(dc, nullptr);
-  PixelFormatDescriptor descriptor = {};
-  descriptor.size = sizeof(descriptor);
-  descriptor.version = 1;
-  descriptor.flags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-  descriptor.pixel_type = PFD_TYPE_RGBA;
-  descriptor.color_bits = 32;
-  descriptor.depth_bits = 32;
-  descriptor.layer_type = PFD_MAIN_PLANE;
-  const int index = choose_pixel_format(dc, &descriptor);
-  ASSERT_GT(index, 0);
-  ASSERT_TRUE(set_pixel_format(dc, index, &descriptor));
-  bool double_buffered = false;
-  int depth_bits = 0;
-  ASSERT_TRUE(win32_probe::describe_pixel_format(dc, index, &double_buffered, &depth_bits));
-  EXPECT_TRUE(double_buffered);
-  EXPECT_GE(depth_bits, 16);
-
-  RenderContext context = create_context(dc);
-  ASSERT_NE(context, nullptr);
-  ASSERT_TRUE(make_current(dc, context));
-  ASSERT_NE(glGetString(GL_VERSION), nullptr);
-  EXPECT_NE(gl_proc_address("glLockArraysEXT"), nullptr);
-  EXPECT_EQ(gl_proc_address("glNoSuchFunctionZarnic"), nullptr);
-
-  glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  uint8_t pixel[4] = {};
-  glReadPixels(32, 32, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-  EXPECT_EQ(pixel[0], 255);
-  EXPECT_EQ(pixel[1], 0);
-  EXPECT_TRUE(swap_buffers(dc));
-
-  EXPECT_TRUE(make_current(nullptr, nullptr));
-  EXPECT_FALSE(win32_probe::has_current_context());
-  win32_probe::delete_context(context);
-  EXPECT_TRUE(release_dc(window, dc));
-}
-
 TEST(Win32Clocks, CountersAdvanceWithRealTime) {
   const int64_t frequency = query_performance_frequency();
   EXPECT_GT(frequency, 100) << "the frame timer needs a usable counter";
@@ -369,47 +186,6 @@ TEST(Win32Clocks, CountersAdvanceWithRealTime) {
   EXPECT_LT(counted_seconds, 10.0);
   EXPECT_GE(ms_after - ms_before, 90u);
   EXPECT_LT(ms_after - ms_before, 10000u);
-}
-
-TEST(Win32Cursor, ShowCursorKeepsItsCount) {
-  const int hidden = show_cursor(false);
-  EXPECT_EQ(show_cursor(true), hidden + 1);
-}
-
-// Answers the box captioned caption with button, once it shows up, and
-// records the text it showed.
-void answer_box(const char* caption, int button, std::string* text, std::atomic<bool>* answered) {
-  for (int i = 0; i < 500 && !*answered; ++i) {
-    if (win32_probe::answer_box(caption, button, text)) *answered = true;
-    sleep_ms(20);
-  }
-}
-
-TEST(Win32MessageBox, ShowsTheTextUnderTheCaptionAndReturnsTheButton) {
-  struct Row {
-    const char* text;
-    const char* caption;
-    uint32_t type;
-    int button;
-  };
-  const Row rows[] = {
-      {"The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?", "Vesk GL",
-       MB_YESNO | MB_ICONEXCLAMATION, IDNO},
-      {"The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?", "Vesk GL",
-       MB_YESNO | MB_ICONEXCLAMATION, IDYES},
-      {"Program Will Now Close.", "ERROR", MB_OK | MB_ICONSTOP, IDOK},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.button);
-    std::string shown;
-    std::atomic<bool> answered{false};
-    std::thread answerer(answer_box, row.caption, row.button, &shown, &answered);
-    const int result = message_box(nullptr, row.text, row.caption, row.type);
-    answered = true;
-    answerer.join();
-    EXPECT_EQ(result, row.button);
-    EXPECT_EQ(shown, row.text);
-  }
 }
 
 }  // namespace

@@ -16,8 +16,6 @@ bool post_message(platform::WindowHandle window, uint32_t message, uintptr_t wpa
   return PostMessageA(hwnd_of(window), message, wparam, lparam) != 0;
 }
 
-bool window_exists(platform::WindowHandle window) { return IsWindow(hwnd_of(window)) != 0; }
-
 bool client_size(platform::WindowHandle window, int* width, int* height) {
   RECT client;
   if (!GetClientRect(hwnd_of(window), &client)) return false;
@@ -29,18 +27,6 @@ bool client_size(platform::WindowHandle window, int* width, int* height) {
 int screen_width() { return GetSystemMetrics(SM_CXSCREEN); }
 
 int screen_height() { return GetSystemMetrics(SM_CYSCREEN); }
-
-bool describe_pixel_format(platform::DeviceContext dc, int index, bool* double_buffered, int* depth_bits) {
-  PIXELFORMATDESCRIPTOR chosen = {};
-  if (DescribePixelFormat(reinterpret_cast<HDC>(dc), index, sizeof(chosen), &chosen) == 0) return false;
-  *double_buffered = (chosen.dwFlags & PFD_DOUBLEBUFFER) != 0;
-  *depth_bits = chosen.cDepthBits;
-  return true;
-}
-
-bool has_current_context() { return wglGetCurrentContext() != nullptr; }
-
-void delete_context(platform::RenderContext context) { wglDeleteContext(reinterpret_cast<HGLRC>(context)); }
 
 bool answer_box(const char* caption, int button, std::string* text) {
   HWND box = FindWindowA(nullptr, caption);

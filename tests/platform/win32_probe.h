@@ -11,14 +11,9 @@
 namespace win32_probe {
 
 bool post_message(platform::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam);
-bool window_exists(platform::WindowHandle window);
 bool client_size(platform::WindowHandle window, int* width, int* height);
 int screen_width();
 int screen_height();
-// The chosen format's double-buffer flag and depth bits; false if unknown.
-bool describe_pixel_format(platform::DeviceContext dc, int index, bool* double_buffered, int* depth_bits);
-bool has_current_context();
-void delete_context(platform::RenderContext context);
 // When a top-level window captioned caption exists: reads the message box's
 // text into text, answers it with button and returns true.
 bool answer_box(const char* caption, int button, std::string* text);
