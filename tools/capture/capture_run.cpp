@@ -9,7 +9,6 @@
 
 #include "app/frame_pace.h"
 #include "demo/scene.h"
-#include "tools/capture/data_check.h"
 #include "tools/capture/frame_clock.h"
 #include "tools/capture/frame_step.h"
 #include "tools/capture/progress.h"
@@ -58,7 +57,7 @@ bool run_capture(const Options& options, bool show_progress, CaptureReport* repo
     return false;
   }
   show::start_show();
-  for (const std::string& line : missing_data()) std::fprintf(stderr, "zarnic_capture: warning: %s\n", line.c_str());
+  for (const std::string& line : show::missing_data()) std::fprintf(stderr, "zarnic_capture: warning: %s\n", line.c_str());
 
   // The audio track follows the frames one frame behind: the music of frame
   // n - 1's moment up to frame n's has been heard once the clock is at frame

@@ -136,6 +136,7 @@ int main(int argc, char** argv) {
   }
   show::reset_show_state();
   show::start_show();
+  for (const std::string& line : show::missing_data()) std::fprintf(stderr, "render_frames: warning: %s\n", line.c_str());
 
   int index = 0;
   for (const Moment& moment : options.moments) {

@@ -41,6 +41,12 @@ Rgb pixel_at(int x, int y);
 // The colour buffer as RGB rows, top row first (the order of a picture file).
 std::vector<uint8_t> screen_rgb();
 
+// One line per element of data/ that did not load after start_show
+// (missing or broken), named, since the show runs on without it as the live
+// demo does and its pictures would otherwise lack it without a word; empty
+// when all loaded.
+std::vector<std::string> missing_data();
+
 bool write_png(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height);
 // Reads a PNG as RGB rows, top row first; empty on failure.
 std::vector<uint8_t> read_png(const std::string& path, int* width, int* height);
