@@ -55,19 +55,26 @@ keys_to() {
   xdotool key "$@"
 }
 
-# Holds Escape on window $1 until the demo ends, 10 s at the most. The demo
-# ends on Escape only when an idle pass finds the key still down, and a pass
-# comes only after the frame being drawn (0.1-0.3 s, far longer on a busy
-# machine), so a key released after a fixed time would be missed now and then.
+# Holds Escape on window $1 until the demo ends: pressed for 2 s at a time,
+# the window focused again before each press, five times at the most. The
+# demo ends on Escape only when an idle pass finds the key still down, and a
+# pass comes only after the frame being drawn (0.1-0.3 s, far longer on a
+# busy machine), so a key released after a fixed short time is missed now
+# and then; pressing again covers a focus change in between.
 press_escape() {
   pressed_ms=$(now_ms)
-  xdotool windowfocus --sync "$1" || fail "cannot focus the demo window"
-  xdotool keydown Escape
-  local deadline=$(( pressed_ms + 10000 ))
-  while kill -0 "$demo_pid" 2>/dev/null && [ "$(now_ms)" -lt "$deadline" ]; do
-    sleep 0.1
+  local attempt deadline
+  for attempt in 1 2 3 4 5; do
+    kill -0 "$demo_pid" 2>/dev/null || return 0
+    xdotool windowfocus --sync "$1" 2>/dev/null || { [ "$attempt" -gt 1 ] && return 0; fail "cannot focus the demo window"; }
+    xdotool keydown Escape
+    deadline=$(( $(now_ms) + 2000 ))
+    while kill -0 "$demo_pid" 2>/dev/null && [ "$(now_ms)" -lt "$deadline" ]; do
+      sleep 0.1
+    done
+    xdotool keyup Escape
+    [ "$attempt" -gt 1 ] && echo "Escape pressed again (press $attempt)"
   done
-  xdotool keyup Escape
 }
 
 # Compares the box $1 shows with one the build's own platform layer draws
@@ -126,7 +133,7 @@ expect_ended_by_escape() {
   [ "$exit_code" -eq 27 ] || [ "$exit_code" -eq 1 ] ||
     fail "exit code $exit_code, expected 27 (WM_CHAR) or 1 (WM_TIMER)"
   local after_press=$(( started_ms + run_ms - pressed_ms ))
-  [ "$after_press" -le 5000 ] || fail "ended $after_press ms after Escape was pressed"
+  [ "$after_press" -le 10000 ] || fail "ended $after_press ms after Escape was first pressed"
   [ "$run_ms" -lt 16000 ] || fail "ran $run_ms ms, as long as the time limit"
 }
 
