@@ -255,9 +255,14 @@ TEST_F(CaptureWhole, MissingAndBrokenDataAreNamedAndTheShowRendersWithoutThem) {
 }
 
 TEST_F(CaptureWhole, AnInterruptedCaptureLeavesNoFile) {
-  // Long enough that the signal comes while frames are being drawn.
+  // Long enough that the signal comes while frames are being drawn. A job
+  // the shell starts in the background ignores SIGINT until the tool puts
+  // its own handler in place, which on a busy machine can come after 2 s, so
+  // the signal is sent again each second until the tool has ended (a child
+  // not yet waited for stays as a zombie, which kill would still reach).
   const Outcome r = run("cd " + source_dir + " && (" + capture_tool + " --fps 30 --seconds 60 " + dir +
-                        "/long.mp4 & pid=$!; sleep 2; kill -INT $pid; wait $pid)");
+                        "/long.mp4 & pid=$!; sleep 2; while ps -o stat= -p $pid | grep -qv Z; do kill -INT $pid; sleep 1; done; "
+                        "wait $pid)");
   EXPECT_NE(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("interrupted"), std::string::npos) << r.output;
   EXPECT_TRUE(listing(dir).empty());
