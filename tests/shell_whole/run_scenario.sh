@@ -131,6 +131,7 @@ case $scenario in
     start_demo
     box=$(wait_for_window "Vesk GL" 60) || fail "no fullscreen question"
     expect_box "$box" "Vesk GL" "$yes_no_exclamation" "$question"
+    window_not_before_ms=$(now_ms)  # the window is made after the answer
     keys_to "$box" Return
     window=$(wait_for_window "$title" 60) || fail "no demo window after Yes"
     [ -z "$(windows_named ERROR)" ] || fail "an error box appeared"

@@ -43,6 +43,7 @@ geometry() {
 
 start_demo() {
   started_ms=$(now_ms)
+  window_not_before_ms=$started_ms
   launch_demo
 }
 
@@ -62,7 +63,6 @@ keys_to() {
 # busy machine), so a key released after a fixed short time is missed now
 # and then; pressing again covers a focus change in between.
 press_escape() {
-  pressed_ms=$(now_ms)
   local attempt deadline
   for attempt in 1 2 3 4 5; do
     kill -0 "$demo_pid" 2>/dev/null || return 0
@@ -123,18 +123,21 @@ expect_exit_code() {
 }
 
 # Escape ends the run with the wParam of the last message taken: the WM_CHAR
-# (27) that its key-down was translated into, or, when a timer tick was already
-# due, the WM_TIMER (identifier 1) taken after it and before the idle pass
-# that sees the key held. A slow frame makes the second order common, so
-# either code counts; what shows that Escape, not the time limit, ended the run
-# is that it ended promptly after the press and well before the seventeenth
-# tick.
+# (27) that its key-down was translated into, or whatever came after it and
+# before the idle pass that sees the key held: a timer tick already due (the
+# WM_TIMER's identifier, 1), or on a busy machine the window's focus message
+# (WM_ACTIVATE, 0 or 1). 27 is Escape's alone. For the others what shows
+# that Escape, not the time limit, ended the run is the time: the limit ends
+# a run only after the seventeenth tick, 17 s after the window and its timer
+# were made, which was after window_not_before_ms (the start, or the answer
+# that made the window).
 expect_ended_by_escape() {
-  [ "$exit_code" -eq 27 ] || [ "$exit_code" -eq 1 ] ||
-    fail "exit code $exit_code, expected 27 (WM_CHAR) or 1 (WM_TIMER)"
-  local after_press=$(( started_ms + run_ms - pressed_ms ))
-  [ "$after_press" -le 10000 ] || fail "ended $after_press ms after Escape was first pressed"
-  [ "$run_ms" -lt 16000 ] || fail "ran $run_ms ms, as long as the time limit"
+  [ "$exit_code" -eq 27 ] || [ "$exit_code" -eq 1 ] || [ "$exit_code" -eq 0 ] ||
+    fail "exit code $exit_code, expected 27 (WM_CHAR), 1 (WM_TIMER) or 0 (WM_ACTIVATE)"
+  [ "$exit_code" -eq 27 ] && return 0
+  local ended_ms=$(( started_ms + run_ms ))
+  [ "$ended_ms" -lt $(( window_not_before_ms + 16800 )) ] ||
+    fail "exit code $exit_code $(( ended_ms - window_not_before_ms )) ms after the window could first have been made: the time limit may have ended it"
 }
 
 expect_screen_mode() {
