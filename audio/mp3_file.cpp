@@ -7,7 +7,10 @@
 
 namespace {
 
-constexpr long decode_chunk_frames = 16 * 1024;
+// Frames read per call, into a buffer on the stack that is appended to the
+// result: the result is never filled with zeros only to be overwritten.
+constexpr long decode_chunk_frames = 4096;
+constexpr int most_channels = 2;
 // The tag's length is only a claim until the audio is decoded: room is made
 // up front for at most this much (95 s at 44.1 kHz, 16 MB of stereo).
 constexpr int64_t most_frames_reserved = int64_t(1) << 22;
@@ -22,20 +25,19 @@ void release(DecodedPcm* out) {
 // the tag that the audio does not reach (a truncated file), refuses the
 // whole file.
 bool decode_all(Mp3Decoder* decoder, const Mp3Format& format, DecodedPcm* out) {
-  if (!decoder) return false;
+  if (!decoder || format.channels < 1 || format.channels > most_channels) return false;
   out->rate = format.rate;
   out->channels = format.channels;
   if (format.frames > 0)
     out->samples.reserve(static_cast<size_t>(std::min(format.frames, most_frames_reserved)) * format.channels);
-  size_t frames = 0;
+  int16_t chunk[decode_chunk_frames * most_channels];
   for (;;) {
-    out->samples.resize((frames + decode_chunk_frames) * format.channels);
-    const long n = mp3_decoder_read(decoder, out->samples.data() + frames * format.channels, decode_chunk_frames);
+    const long n = mp3_decoder_read(decoder, chunk, decode_chunk_frames);
     if (n < 0) return false;
     if (n == 0) break;
-    frames += static_cast<size_t>(n);
+    out->samples.insert(out->samples.end(), chunk, chunk + n * format.channels);
   }
-  out->samples.resize(frames * format.channels);
+  const size_t frames = out->samples.size() / static_cast<size_t>(format.channels);
   if (frames == 0) return false;
   if (format.frames > 0 && frames != static_cast<size_t>(format.frames)) return false;
   out->samples.shrink_to_fit();

@@ -81,31 +81,48 @@ Stream* make_stream(Mp3Decoder* decoder, const Mp3Format& format, int output_rat
 }
 
 void start_feeder(Stream& s) {
-  if (!s.feeder.joinable()) s.feeder = std::thread(feeder_main, &s);
-}
-
-void feed_stream(Stream& s) {
-  const uint32_t generation = s.play_generation.load(std::memory_order_acquire);
-  if (generation > s.ready_generation.load(std::memory_order_relaxed) &&
-      s.paused_generation.load(std::memory_order_acquire) == generation) {
-    // A restart, with the device holding still: the file's start is written
-    // from where the device stopped, and the device starts from there.
-    const uint64_t at = s.ring.consumed.load(std::memory_order_acquire);
-    feed_rewind(s.feed);
-    ring_rewrite_from(s.ring, at);
-    feed_fill(s.feed, s.ring, 1);
-    s.play_start.store(at, std::memory_order_release);
-    s.ready_generation.store(generation, std::memory_order_release);
-  }
-  feed_fill(s.feed, s.ring, std::numeric_limits<uint64_t>::max());
-  s.feed_stalled.store(s.feed.stalled, std::memory_order_release);
+  if (s.feeder.joinable()) return;
+  s.feeder_runs.store(true, std::memory_order_release);
+  s.feeder = std::thread(feeder_main, &s);
 }
 
 namespace {
 
+// A restart, once the device holds still: the file's start is written from
+// where the device stopped, and the device starts from there.
+void prepare_restart(Stream& s) {
+  const uint32_t generation = s.play_generation.load(std::memory_order_acquire);
+  if (generation <= s.ready_generation.load(std::memory_order_relaxed) ||
+      s.paused_generation.load(std::memory_order_acquire) != generation)
+    return;
+  const uint64_t at = s.ring.consumed.load(std::memory_order_acquire);
+  feed_rewind(s.feed);
+  ring_rewrite_from(s.ring, at);
+  feed_fill(s.feed, s.ring, 1);
+  s.play_start.store(at, std::memory_order_release);
+  s.ready_generation.store(generation, std::memory_order_release);
+}
+
+// The decoder's work for an output that waits on a stream without a decoder
+// thread: a restart asked for, then whole steps until frame `index` is
+// written, the file gives no more or the ring is full (feed_fill writes
+// nothing only then). Nothing is decoded beyond what is waited for.
+void feed_through(Stream& s, uint64_t index) {
+  prepare_restart(s);
+  while (s.ring.written.load(std::memory_order_relaxed) <= index && feed_fill(s.feed, s.ring, 1) > 0) {
+  }
+  s.feed_stalled.store(s.feed.stalled, std::memory_order_release);
+}
+
+
 // Waits until the decoder thread has written beyond `read`, has nothing
-// more to give, or has taken too long. Returns the frames written.
+// more to give, or has taken too long; without a decoder thread, decodes
+// that far. Returns the frames written.
 uint64_t wait_for_frames(Stream& s, uint64_t read) {
+  if (!s.feeder_runs.load(std::memory_order_acquire)) {
+    feed_through(s, read);
+    return s.ring.written.load(std::memory_order_acquire);
+  }
   const auto give_up = std::chrono::steady_clock::now() + longest_wait;
   uint64_t written = s.ring.written.load(std::memory_order_acquire);
   while (written <= read && !s.feed_stalled.load(std::memory_order_acquire) &&
@@ -118,8 +135,13 @@ uint64_t wait_for_frames(Stream& s, uint64_t read) {
 }
 
 // Waits until the decoder thread has prepared start `generation`, or has
-// taken too long. Returns whether it is ready.
+// taken too long; without a decoder thread, prepares it. Returns whether it
+// is ready.
 bool wait_for_start(Stream& s, uint32_t generation) {
+  if (!s.feeder_runs.load(std::memory_order_acquire)) {
+    prepare_restart(s);
+    return s.ready_generation.load(std::memory_order_relaxed) == generation;
+  }
   const auto give_up = std::chrono::steady_clock::now() + longest_wait;
   while (s.ready_generation.load(std::memory_order_acquire) != generation) {
     if (std::chrono::steady_clock::now() >= give_up) return false;
@@ -130,6 +152,12 @@ bool wait_for_start(Stream& s, uint32_t generation) {
 }
 
 }  // namespace
+
+void feed_stream(Stream& s) {
+  prepare_restart(s);
+  feed_fill(s.feed, s.ring, std::numeric_limits<uint64_t>::max());
+  s.feed_stalled.store(s.feed.stalled, std::memory_order_release);
+}
 
 void start_stream(Stream& s, bool loop, bool restart) {
   s.looping.store(loop, std::memory_order_release);

@@ -51,6 +51,11 @@ struct Stream {
   uint32_t floor_generation = 0;
   uint64_t floor_total = 0;
 
+  // Whether a thread decodes into the ring: the decoder thread (or a test
+  // playing it). Without one, an output that waits for the decoder does the
+  // decoder's work itself, on its own thread and no further than it needs,
+  // so tests and the fuzz target drive the whole stream synchronously.
+  std::atomic<bool> feeder_runs{false};
   // The decoder thread, when started.
   std::thread feeder;
   std::mutex feeder_mutex;
@@ -81,8 +86,8 @@ Stream* make_stream(Mp3Decoder* decoder, const Mp3Format& format, int output_rat
 void start_feeder(Stream& s);
 
 // One pass of the decoder thread's work, on the calling thread: a restart
-// asked for is prepared, then the ring is filled. Tests and the fuzz target
-// call it instead of running the thread.
+// asked for is prepared, then the ring is filled. Tests call it instead of
+// running the thread.
 void feed_stream(Stream& s);
 
 // Main thread: starts from the beginning (restart, or first start) or, for
@@ -95,7 +100,7 @@ void start_stream(Stream& s, bool loop, bool restart);
 // silent, unless `wait_for_decoder`: an output that nobody hears (the silent
 // output, the capture clock, which may take seconds of frames at once)
 // waits for the decoder thread instead, so what it takes is the music
-// without gaps.
+// without gaps; on a stream without a decoder thread it decodes them itself.
 void render_stream(Stream& s, int16_t* out, int frames, int64_t heard_at_ns, bool wait_for_decoder = false);
 
 // Main thread: what is being heard at now_ns.

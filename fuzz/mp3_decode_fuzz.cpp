@@ -1,24 +1,29 @@
 // Feeds arbitrary bytes to the music's two decoding paths: the whole-file
 // decode, and the stream (the incremental decoder, the conversion to the
-// 44.1 kHz stereo output, a few device buffers through the ring, and the
-// spectrum of what is heard). A refused file leaves
-// nothing behind; an accepted one has a sane format, whole frames and a
-// finite, non-negative spectrum, and where it is already in the output's
-// format the stream plays exactly what the whole-file decode gives.
+// 44.1 kHz stereo output, the ring and its loop, a restart, and the
+// spectrum of what is heard). The stream is played as an output nobody
+// hears plays it, and with no decoder thread each buffer decodes what it
+// needs on this thread: an input costs its own decoding and nothing is
+// waited for. A refused file leaves nothing behind; an accepted one has a
+// sane format, whole frames and a finite, non-negative spectrum, and where
+// it is already in the output's format the stream plays exactly what the
+// whole-file decode gives, before and after the restart.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
+#include "audio/band_levels.h"
 #include "audio/mp3_decoder.h"
 #include "audio/mp3_file.h"
-#include "audio/band_levels.h"
 #include "audio/stream.h"
 
 namespace {
 
 constexpr int output_rate = 44100;
 constexpr int buffer_frames = 512;
+constexpr int buffers = 4;
 constexpr int64_t buffer_ns = 11'609'977;  // 512 frames at 44.1 kHz
 // The smallest ring a stream takes: the fuzz target plays only 4 buffers.
 constexpr uint64_t ring_frames = 16384;
@@ -28,6 +33,12 @@ void require(bool condition) {
 }
 
 }  // namespace
+
+// Each input allocates a few hundred kilobytes (the decoders, the ring, the
+// converter); with the default 256 MB quarantine of freed memory every one
+// of them lands on pages never touched before. A smaller one still holds
+// everything freed within several inputs, for use-after-free reports.
+extern "C" const char* __asan_default_options() { return "quarantine_size_mb=16"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   DecodedPcm pcm;
@@ -48,19 +59,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Stream* stream = make_stream(decoder, format, output_rate, ring_frames);
   if (stream == nullptr) return 0;
-  start_stream(*stream, true, true);
-  feed_fill(stream->feed, stream->ring, buffer_frames);
-  int16_t out[buffer_frames * output_channels] = {};
-  render_stream(*stream, out, buffer_frames, 0);
   const bool as_is = whole && pcm.rate == output_rate && pcm.channels == output_channels;
-  for (size_t i = 0; as_is && i < sizeof out / sizeof out[0]; ++i)
-    require(out[i] == pcm.samples[i % pcm.samples.size()]);
-  for (int i = 1; i < 4; ++i) {
-    // Only what the next buffer needs, as the decoder thread would.
-    feed_fill(stream->feed, stream->ring, buffer_frames);
-    render_stream(*stream, out, buffer_frames, i * buffer_ns);
+  int16_t out[buffer_frames * output_channels];
+  start_stream(*stream, true, true);
+  for (int i = 0; i < buffers; ++i) {
+    // After the first buffer the stream restarts: the file's start is
+    // written again from where the device stopped, the decoder rewound.
+    if (i == 1) start_stream(*stream, true, true);
+    std::memset(out, 0, sizeof out);
+    render_stream(*stream, out, buffer_frames, i * buffer_ns, true);
+    const size_t played = static_cast<size_t>(i == 0 ? 0 : i - 1) * buffer_frames * output_channels;
+    for (size_t k = 0; as_is && k < sizeof out / sizeof out[0]; ++k)
+      require(out[k] == pcm.samples[(played + k) % pcm.samples.size()]);
   }
-  const Hearing hearing = hear_stream(*stream, 3 * buffer_ns);
+  const Hearing hearing = hear_stream(*stream, (buffers - 1) * buffer_ns);
   float mono[spectrum_input_samples];
   heard_window(*stream, hearing, mono);
   float bins[spectrum_bands];

@@ -144,6 +144,7 @@ TEST_F(StreamRender, AnOutputNobodyHearsLeavesTheSpectrumWindowDecoded) {
   start_stream(*stream, true, true);
   const uint64_t decoded = stream->ring.written.load();
   ASSERT_GT(decoded, 100u);
+  stream->feeder_runs = true;  // this test's own thread plays the decoder thread
   std::thread late_decoder([this] {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     feed_stream(*stream);

@@ -4,6 +4,7 @@
 // along the way; files that break part-way through.
 #include "audio/stream.h"
 
+#include "audio/band_levels.h"
 #include "audio/mp3_decoder.h"
 #include "audio/mp3_file.h"
 #include "audio/pcm_converter.h"
@@ -164,6 +165,48 @@ TEST(StreamedMusic, AFileBrokenPartWayPlaysWhatDecodesAndLoops) {
     EXPECT_EQ(r.mismatches, 0u) << "first at frame " << r.first_mismatch;
     EXPECT_EQ(r.wraps, 3);
     EXPECT_EQ(r.backwards, 0);
+    delete s;
+  }
+}
+
+TEST(StreamedMusic, WithoutADecoderThreadAnOutputNobodyHearsDecodesWhatItTakesAndNoMore) {
+  // The silent output and the capture clock wait for the decoder; a stream
+  // that has no decoder thread is decoded by them on their own thread, as
+  // far as each buffer needs (and the spectrum's half window past it),
+  // across loop wraps, a short loop and a restart.
+  const std::vector<Track> tracks = {
+      {"44.1 kHz stereo", encode_mp3(make_test_signal(20011, 44100, 2), 44100, 2)},
+      {"22.05 kHz mono", encode_mp3(make_test_signal(9001, 22050, 1), 22050, 1)},
+      {"shorter than a step", encode_mp3(make_test_signal(1500, 44100, 2), 44100, 2)},
+  };
+  for (const Track& t : tracks) {
+    SCOPED_TRACE(t.name);
+    DecodedPcm pcm;
+    ASSERT_TRUE(decode_mp3_memory(t.mp3.data(), t.mp3.size(), &pcm));
+    const std::vector<int16_t> expected = whole_for_output(pcm);
+    ASSERT_FALSE(expected.empty());
+    Mp3Format format;
+    Stream* s = make_stream(mp3_decoder_open_memory(t.mp3.data(), t.mp3.size(), &format), format, output_rate);
+    ASSERT_NE(s, nullptr);
+    start_stream(*s, true, true);
+    std::vector<int16_t> out(device_frames * 2);
+    size_t mismatches = 0;
+    uint64_t played = 0;  // output frames since the last (re)start
+    for (int buffer = 0; buffer < 60; ++buffer) {
+      if (buffer == 40) {
+        start_stream(*s, true, true);
+        played = 0;
+      }
+      std::fill(out.begin(), out.end(), 0);
+      render_stream(*s, out.data(), device_frames, buffer * device_buffer_ns, true);
+      for (size_t i = 0; i < out.size(); ++i) mismatches += out[i] != expected[(played * 2 + i) % expected.size()];
+      played += device_frames;
+      EXPECT_LE(s->ring.written.load(),
+                s->ring.consumed.load() + spectrum_input_samples / 2 + uint64_t(s->feed.max_step_output))
+          << "buffer " << buffer << ": decoded further than it needs";
+    }
+    EXPECT_EQ(mismatches, 0u);
+    EXPECT_EQ(s->frames_handed.load(), 20u * device_frames);
     delete s;
   }
 }
