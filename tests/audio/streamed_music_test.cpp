@@ -110,18 +110,31 @@ std::vector<Track> tracks() {
   return t;
 }
 
+// A track's whole-file decode, the same in the output's format (empty when
+// it does not decode), and a stream of the track (null when none opens).
+struct OpenedTrack {
+  DecodedPcm pcm;
+  std::vector<int16_t> expected;
+  Stream* stream = nullptr;
+};
+OpenedTrack open_track(const Track& t) {
+  OpenedTrack o;
+  if (!decode_mp3_memory(t.mp3.data(), t.mp3.size(), &o.pcm)) return o;
+  o.expected = whole_for_output(o.pcm);
+  Mp3Format format;
+  o.stream = make_stream(mp3_decoder_open_memory(t.mp3.data(), t.mp3.size(), &format), format, output_rate);
+  return o;
+}
+
 TEST(StreamedMusic, IdenticalToTheWholeFileDecodeAcrossThreeWraps) {
   for (const Track& t : tracks()) {
     SCOPED_TRACE(t.name);
-    ASSERT_FALSE(t.mp3.empty());
-    DecodedPcm pcm;
-    ASSERT_TRUE(decode_mp3_memory(t.mp3.data(), t.mp3.size(), &pcm));
-    const std::vector<int16_t> expected = whole_for_output(pcm);
-    ASSERT_FALSE(expected.empty());
-
-    Mp3Format format;
-    Stream* s = make_stream(mp3_decoder_open_memory(t.mp3.data(), t.mp3.size(), &format), format, output_rate);
-    ASSERT_NE(s, nullptr);
+    OpenedTrack o = open_track(t);
+    ASSERT_FALSE(o.expected.empty());
+    ASSERT_NE(o.stream, nullptr);
+    Stream* s = o.stream;
+    const DecodedPcm& pcm = o.pcm;
+    const std::vector<int16_t>& expected = o.expected;
     const PlayResult r = play_and_compare(*s, expected, pcm.frames(), 3.5);
     EXPECT_EQ(r.mismatches, 0u) << "first at output frame " << r.first_mismatch << " of a " << expected.size() / 2
                                 << "-frame loop";
@@ -181,13 +194,11 @@ TEST(StreamedMusic, WithoutADecoderThreadAnOutputNobodyHearsDecodesWhatItTakesAn
   };
   for (const Track& t : tracks) {
     SCOPED_TRACE(t.name);
-    DecodedPcm pcm;
-    ASSERT_TRUE(decode_mp3_memory(t.mp3.data(), t.mp3.size(), &pcm));
-    const std::vector<int16_t> expected = whole_for_output(pcm);
-    ASSERT_FALSE(expected.empty());
-    Mp3Format format;
-    Stream* s = make_stream(mp3_decoder_open_memory(t.mp3.data(), t.mp3.size(), &format), format, output_rate);
-    ASSERT_NE(s, nullptr);
+    OpenedTrack o = open_track(t);
+    ASSERT_FALSE(o.expected.empty());
+    ASSERT_NE(o.stream, nullptr);
+    Stream* s = o.stream;
+    const std::vector<int16_t>& expected = o.expected;
     start_stream(*s, true, true);
     std::vector<int16_t> out(device_frames * 2);
     size_t mismatches = 0;
