@@ -66,8 +66,9 @@ std::string find_or_make_data_set() {
   for (const char* path : picture_paths) complete = complete && file_exists(repository + "/" + path);
   if (complete && chdir(repository.c_str()) == 0) return "repository data/";
 
-  char scratch[] = "/tmp/zarnic_assets_bench_XXXXXX";
-  if (mkdtemp(scratch) == nullptr || chdir(scratch) != 0 || mkdir("data", 0755) != 0) {
+  // Removed when the benchmark ends.
+  static const TempFolder scratch("assets-bench");
+  if (scratch.path().empty() || chdir(scratch.path().c_str()) != 0 || mkdir("data", 0755) != 0) {
     std::abort();
   }
   write_file(mesh_path, mesh_file_bytes(torus_mesh(64, 40)));
@@ -76,7 +77,7 @@ std::string find_or_make_data_set() {
   for (int i = 0; i < 8; ++i) {
     write_file(picture_paths[i], make_photo_like_jpeg(sizes[i][0], sizes[i][1]));
   }
-  return std::string("generated set in ") + scratch;
+  return "generated set in " + scratch.path();
 }
 
 // The working directory stays where the first call put it.

@@ -13,6 +13,7 @@
 #include "audio/stream.h"
 #include "platform/audio_output.h"
 #include "tests/support/lame_encode.h"
+#include "tests/support/process_memory.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,17 +33,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int rounds = 5;
 constexpr double play_seconds = 4.0;
-
-long resident_kb() {
-  long kb = -1;
-  if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
-    char line[256];
-    while (std::fgets(line, sizeof line, f))
-      if (std::strncmp(line, "VmRSS:", 6) == 0) kb = std::strtol(line + 6, nullptr, 10);
-    std::fclose(f);
-  }
-  return kb;
-}
 
 double ms_since(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
 

@@ -1,20 +1,16 @@
 // CPU cost of one fountain pass (80 particles drawn and advanced) on offscreen
-// Mesa GL, and the heap allocations it makes: every operator new in the
-// process is counted, the GL's own C++ allocations included.
+// Mesa GL, and the heap allocations the timed passes make: every operator new
+// in the process while they run is counted, the GL's own C++ allocations
+// included.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "platform/script/platform_script.h"
 #include "render/particle_fountain.h"
+#include "tests/support/allocation_counter.h"
 
 namespace {
-
-std::atomic<long> heap_allocations{0};
 
 ParticleFountain fountain;
 
@@ -53,14 +49,14 @@ void run(benchmark::State& state) {
     fountain.update_and_draw(frame_step);
   }
   glFinish();
-  const long before = heap_allocations.load();
+  allocation_counter::start();
   for (auto _ : state) {
     glLoadIdentity();
     fountain.update_and_draw(frame_step);
     if (finish) glFinish();
   }
   glFinish();
-  const long allocations = heap_allocations.load() - before;
+  const long allocations = allocation_counter::stop();
   state.counters["allocations_per_call"] =
       benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
   if (allocations != 0) state.SkipWithError("update_and_draw allocated on the heap");
@@ -75,29 +71,3 @@ void BM_UpdateAndDrawFinished(benchmark::State& state) { run<true>(state); }
 
 BENCHMARK(BM_UpdateAndDraw);
 BENCHMARK(BM_UpdateAndDrawFinished);
-
-// Counting replacements for the global allocation functions. They allocate
-// through counted_allocate and release through release, kept out of line so
-// the compiler pairs them with each other rather than with malloc and free.
-namespace {
-
-__attribute__((noinline)) void* counted_allocate(std::size_t size) noexcept {
-  heap_allocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size == 0 ? 1 : size);
-}
-
-__attribute__((noinline)) void release(void* p) noexcept { std::free(p); }
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (void* p = counted_allocate(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted_allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return counted_allocate(size); }
-void operator delete(void* p) noexcept { release(p); }
-void operator delete[](void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t) noexcept { release(p); }

@@ -13,6 +13,7 @@
 
 #include "assets/mesh.h"
 #include "platform/platform.h"
+#include "tests/support/mesh_samples.h"
 #include "tools/datagen/mesh_writer.h"
 
 namespace {
@@ -34,19 +35,6 @@ Mesh load(const MeshData& file) {
   Mesh mesh;
   EXPECT_TRUE(mesh.load_bytes(bytes.data(), bytes.size()).ok);
   return mesh;
-}
-
-MeshData one_triangle() {
-  MeshData file;
-  file.x = {0, 1, 0};
-  file.y = {0, 0, 1};
-  file.z = {0, 0, 0};
-  file.s = {0, 1, 0};
-  file.t = {0, 0, 1};
-  file.first = {0};
-  file.second = {1};
-  file.third = {2};
-  return file;
 }
 
 TEST(MeshLock, LocksFromZeroOverAllVerticesIncludingNone) {

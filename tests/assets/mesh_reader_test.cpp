@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "assets/mesh.h"
+#include "tests/support/mesh_samples.h"
 #include "tools/datagen/mesh_writer.h"
 
 namespace {
@@ -16,25 +17,6 @@ namespace {
 // Overwrites four bytes at offset with a little-endian 32-bit value.
 void patch_u32(std::vector<uint8_t>* bytes, size_t offset, uint32_t value) {
   for (int i = 0; i < 4; ++i) (*bytes)[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-// One triangle over three vertices, drawn 2, 0, 1, with trailing words that
-// would not survive a round trip through float (a signalling NaN pattern).
-MeshData one_triangle() {
-  MeshData mesh;
-  mesh.x = {1.0f, -2.5f, 0.0f};
-  mesh.y = {0.5f, 3.0f, -1.0f};
-  mesh.z = {-4.0f, 0.25f, 7.0f};
-  mesh.first = {2};
-  mesh.second = {0};
-  mesh.third = {1};
-  mesh.s = {0.0f, 1.0f, 0.5f};
-  mesh.t = {0.125f, 0.75f, 1.0f};
-  mesh.btx_word = 0x7F800001u;
-  mesh.bcl_words[0] = 0xDEADBEEFu;
-  mesh.bcl_words[1] = 0u;
-  mesh.bcl_words[2] = 0xFFFFFFFFu;
-  return mesh;
 }
 
 void expect_empty(const Mesh& mesh) {

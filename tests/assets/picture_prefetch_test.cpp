@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "assets/picture_prefetch.h"
+#include "tests/support/files.h"
 #include "tests/support/test_pictures.h"
 
 namespace {
@@ -19,10 +20,11 @@ constexpr int no_cap = 16384;
 class PicturePrefetch : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string pattern = ::testing::TempDir() + "picture_prefetch_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    ASSERT_EQ(chdir(pattern.c_str()), 0);
+    folder = new TempFolder("picture-prefetch");
+    ASSERT_TRUE(folder->enter());
   }
+  static void TearDownTestSuite() { delete folder; }
+  static TempFolder* folder;
 
   static PictureImage decoded_now(const char* path, int max_size) {
     PictureImage image;
@@ -30,6 +32,7 @@ class PicturePrefetch : public ::testing::Test {
     return image;
   }
 };
+TempFolder* PicturePrefetch::folder = nullptr;
 
 TEST_F(PicturePrefetch, HandsOverTheSameImageOnceForEachPicture) {
   ASSERT_TRUE(write_file("a.jpg", make_quadrant_jpeg(300, 200)));
@@ -120,9 +123,8 @@ TEST_F(PicturePrefetch, PathsKeepTheDirectoryTheyWerePrefetchedFrom) {
 
   char first[4096];
   ASSERT_NE(getcwd(first, sizeof first), nullptr);
-  std::string second = ::testing::TempDir() + "picture_prefetch_other_XXXXXX";
-  ASSERT_NE(mkdtemp(second.data()), nullptr);
-  ASSERT_EQ(chdir(second.c_str()), 0);
+  const TempFolder second("picture-prefetch-other");
+  ASSERT_TRUE(second.enter());
   ASSERT_TRUE(write_file("here.jpg", make_quadrant_jpeg(64, 64)));
   PictureImage image;
   EXPECT_FALSE(take_prefetched_picture("here.jpg", no_cap, &image)) << "same name, other directory";

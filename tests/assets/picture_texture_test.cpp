@@ -12,6 +12,7 @@
 #include "assets/picture_prefetch.h"
 #include "assets/picture_texture.h"
 #include "platform/script/platform_script.h"
+#include "tests/support/files.h"
 #include "tests/support/test_pictures.h"
 
 namespace {
@@ -19,10 +20,11 @@ namespace {
 class PictureTexture : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string pattern = ::testing::TempDir() + "picture_texture_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    ASSERT_EQ(chdir(pattern.c_str()), 0);
+    folder = new TempFolder("picture-texture");
+    ASSERT_TRUE(folder->enter());
   }
+  static void TearDownTestSuite() { delete folder; }
+  static TempFolder* folder;
 
   void SetUp() override { ASSERT_TRUE(platform::script::make_offscreen_gl(1024, 768)); }
 
@@ -50,6 +52,7 @@ class PictureTexture : public ::testing::Test {
     return name;
   }
 };
+TempFolder* PictureTexture::folder = nullptr;
 
 TEST_F(PictureTexture, SizesFollowTheNearestPowerOfTwo) {
   struct Case {

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
 #include "tests/support/x_screen.h"
 
 namespace {
@@ -43,7 +43,7 @@ TEST(DemoSound, TheDeviceGetsTheDecodedMusicFile) {
   if (decoded.rate != 44100 || decoded.channels != 2)
     GTEST_SKIP() << "compared bit for bit only when the file is 44.1 kHz stereo, as the device";
 
-  const std::string capture = "/tmp/zarnic-demo-sound-" + std::to_string(getpid()) + ".raw";
+  const std::string capture = temp_path("demo-sound.raw");
   const std::string command = "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + shell_quoted(capture) + " timeout 90 " +
                               shell_quoted(demo_binary) + " > /dev/null 2>&1";
   const int status = run_on_x_screen(source_dir, command);

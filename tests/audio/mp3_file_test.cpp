@@ -2,6 +2,7 @@
 #include "audio/mp3_file.h"
 
 #include "tests/support/lame_encode.h"
+#include "tests/support/signals.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +12,6 @@
 #include <vector>
 
 namespace {
-
-// Signal-to-noise ratio of decoded against source, in dB.
-double snr_db(const std::vector<int16_t>& source, const std::vector<int16_t>& decoded) {
-  double signal = 0.0, noise = 0.0;
-  for (size_t i = 0; i < source.size(); ++i) {
-    const double d = static_cast<double>(decoded[i]) - source[i];
-    signal += static_cast<double>(source[i]) * source[i];
-    noise += d * d;
-  }
-  return 10.0 * std::log10(signal / std::max(noise, 1.0));
-}
 
 struct Format {
   int rate;

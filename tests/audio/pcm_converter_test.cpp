@@ -2,6 +2,7 @@
 // in both channels, the same output whatever the chunking, and a flush that
 // starts it afresh.
 #include "audio/pcm_converter.h"
+#include "tests/support/signals.h"
 
 #include <gtest/gtest.h>
 
@@ -10,15 +11,6 @@
 #include <vector>
 
 namespace {
-
-// A sine of `hz` at amplitude 0.5, in every channel.
-std::vector<int16_t> tone(int frames, int rate, int channels, double hz) {
-  std::vector<int16_t> pcm(static_cast<size_t>(frames) * channels);
-  for (int i = 0; i < frames; ++i)
-    for (int c = 0; c < channels; ++c)
-      pcm[size_t(i) * channels + c] = static_cast<int16_t>(16384.0 * std::sin(2.0 * M_PI * hz * i / rate));
-  return pcm;
-}
 
 // Converts `in` in chunks of `chunk` frames, then flushes.
 std::vector<int16_t> convert(PcmConverter* c, const std::vector<int16_t>& in, int channels, long chunk) {
@@ -54,7 +46,7 @@ TEST(PcmConverter, KeepsLengthPitchAndLevelWhateverTheChunking) {
     SCOPED_TRACE(std::to_string(k.in_rate) + " Hz, " + std::to_string(k.channels) + " ch -> " +
                  std::to_string(k.out_rate));
     const int frames = k.in_rate * 2 + 77;
-    const std::vector<int16_t> in = tone(frames, k.in_rate, k.channels, 441.0);
+    const std::vector<int16_t> in = sine_pcm(frames, k.in_rate, k.channels, 441.0, 0.5);
     PcmConverter* c = pcm_converter_open(k.in_rate, k.channels, k.out_rate, 4096);
     ASSERT_NE(c, nullptr);
     const std::vector<int16_t> out = convert(c, in, k.channels, 4096);

@@ -22,16 +22,6 @@ constexpr int output_rate = 44100;
 constexpr int device_frames = 1024;
 constexpr int64_t device_buffer_ns = int64_t(device_frames) * 1000000000 / output_rate;
 
-std::vector<unsigned char> read_file(const std::string& path) {
-  std::vector<unsigned char> bytes;
-  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-    unsigned char chunk[65536];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
-    std::fclose(f);
-  }
-  return bytes;
-}
-
 // The whole-file decode in the output's format: as it is when it already
 // is, else run through the converter in one pass.
 std::vector<int16_t> whole_for_output(const DecodedPcm& pcm) {

@@ -18,6 +18,7 @@
 #include "audio/mp3_file.h"
 #include "platform/capture/capture_clock.h"
 #include "tests/capture/video_reader.h"
+#include "tests/support/files.h"
 #include "tools/capture/frame_clock.h"
 
 namespace {
@@ -40,11 +41,6 @@ Outcome run(const std::string& command) {
   const int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
-}
-
-std::string make_temp_dir() {
-  char pattern[] = "/tmp/zarnic_capture_test_XXXXXX";
-  return mkdtemp(pattern) != nullptr ? std::string(pattern) : std::string();
 }
 
 // The names in a folder, hidden ones included.
@@ -90,12 +86,9 @@ std::vector<uint8_t> read_png(const std::string& path) {
 
 class CaptureWhole : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = make_temp_dir();
-    ASSERT_FALSE(dir.empty());
-  }
-  void TearDown() override { run("rm -rf " + dir); }
-  std::string dir;
+  void SetUp() override { ASSERT_FALSE(dir.empty()); }
+  TempFolder folder{"capture-test"};
+  const std::string& dir = folder.path();
 };
 
 TEST_F(CaptureWhole, TwoCapturesOfTheSameTwoSecondsDecodeToIdenticalFrames) {

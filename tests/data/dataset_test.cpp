@@ -19,18 +19,20 @@ const char* const data_file_names[] = {"obj.b3df", "texture.jpg", "serce.jpg", "
 class GeneratedDataSet : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string pattern = (fs::temp_directory_path() / "zarnic-datagen-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    out_dir = pattern;
+    folder = new TempFolder("datagen");
+    out_dir = folder->path();
+    ASSERT_FALSE(out_dir.empty());
     const std::string command = std::string(ZARNIC_DATAGEN_EXE) + " " + out_dir + " > " + out_dir + "/log 2>&1";
     exit_code = std::system(command.c_str());
   }
-  static void TearDownTestSuite() { fs::remove_all(out_dir); }
+  static void TearDownTestSuite() { delete folder; }
 
+  static TempFolder* folder;
   static std::string out_dir;
   static int exit_code;
 };
 
+TempFolder* GeneratedDataSet::folder = nullptr;
 std::string GeneratedDataSet::out_dir;
 int GeneratedDataSet::exit_code = -1;
 

@@ -7,6 +7,7 @@
 #include "data_files.h"
 #include "mesh_heart.h"
 #include "mesh_writer.h"
+#include "tests/support/mesh_samples.h"
 
 namespace {
 
@@ -47,21 +48,6 @@ void expect_layout(const std::vector<uint8_t>& b, int32_t* n_out, int32_t* f_out
   *f_out = f;
 }
 
-MeshData one_triangle() {
-  MeshData m;
-  m.x = {0.0f, 1.0f, 0.0f};
-  m.y = {0.0f, 0.0f, 1.0f};
-  m.z = {0.5f, 0.5f, 0.5f};
-  m.s = {0.0f, 1.0f, 0.0f};
-  m.t = {0.0f, 0.0f, 1.0f};
-  m.first = {2};
-  m.second = {0};
-  m.third = {1};
-  m.btx_word = 0x11223344u;
-  m.bcl_words[2] = 0xA1B2C3D4u;
-  return m;
-}
-
 TEST(MeshWriter, EmptyMeshIsTheBare45ByteFile) {
   const std::vector<uint8_t> b = encode_mesh(MeshData{});
   int32_t n = -1, f = -1;
@@ -75,18 +61,18 @@ TEST(MeshWriter, OneTriangleLandsAtItsOffsets) {
   int32_t n = 0, f = 0;
   expect_layout(b, &n, &f);
   ASSERT_EQ(b.size(), 111u);
-  EXPECT_EQ(read_f32(b, 10 + 4), 1.0f);       // x of vertex 1
-  EXPECT_EQ(read_f32(b, 10 + 12 + 8), 1.0f);  // y of vertex 2
-  EXPECT_EQ(read_f32(b, 10 + 24), 0.5f);      // z of vertex 0
+  EXPECT_EQ(read_f32(b, 10 + 4), -2.5f);       // x of vertex 1
+  EXPECT_EQ(read_f32(b, 10 + 12 + 8), -1.0f);  // y of vertex 2
+  EXPECT_EQ(read_f32(b, 10 + 24), -4.0f);      // z of vertex 0
   EXPECT_EQ(read_u16(b, 53), 2);              // first corner
   EXPECT_EQ(read_u16(b, 55), 0);              // second corner
   EXPECT_EQ(read_u16(b, 57), 1);              // third corner
   EXPECT_EQ(tag_at(b, 59), "TEX");
   EXPECT_EQ(read_f32(b, 62 + 4), 1.0f);             // s of vertex 1
   EXPECT_EQ(read_f32(b, 74 + 8), 1.0f);             // t of vertex 2
-  const uint8_t btx[4] = {0x44, 0x33, 0x22, 0x11};  // little-endian
+  const uint8_t btx[4] = {0x01, 0x00, 0x80, 0x7F};  // little-endian
   EXPECT_EQ(std::memcmp(b.data() + 92, btx, 4), 0);
-  EXPECT_EQ(read_i32(b, 107), static_cast<int32_t>(0xA1B2C3D4u));
+  EXPECT_EQ(read_i32(b, 107), static_cast<int32_t>(0xFFFFFFFFu));
 }
 
 TEST(MeshWriter, RefusesMeshesTheFormatCannotHold) {

@@ -157,8 +157,9 @@ TEST_F(SceneInitTest, PicturesDecodedAheadGiveTheSameTexturesInTheSameOrder) {
 
     // As the demo's main does it: the prefetch starts from the data folder
     // before the window (here the offscreen context) exists.
-    data_root = make_test_data(with_env);
-    ASSERT_EQ(chdir(data_root.c_str()), 0);
+    data_root.emplace("scene");
+    ASSERT_TRUE(make_test_data(data_root->path(), with_env));
+    ASSERT_TRUE(data_root->enter());
     prefetch_scene_pictures();
     fill_test_mesh(&test_mesh);
     demo_mesh = &test_mesh;

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <vector>
 
 #include "audio/scripted/scripted_music.h"
@@ -22,10 +21,8 @@ const TestPicture test_pictures[8] = {
     {"part.jpg", 128, 255, 255, 0},  {"env.jpg", 256, 255, 0, 255},
 };
 
-std::string make_test_data(bool with_env) {
-  char folder[] = "/tmp/zarnic-scene-XXXXXX";
-  if (mkdtemp(folder) == nullptr) return "";
-  const std::string root = folder;
+bool make_test_data(const std::string& root, bool with_env) {
+  if (root.empty()) return false;
   mkdir((root + "/data").c_str(), 0755);
   for (const TestPicture& picture : test_pictures) {
     if (!with_env && std::string(picture.file) == "env.jpg") continue;
@@ -39,10 +36,7 @@ std::string make_test_data(bool with_env) {
     stbi_write_jpg(path.c_str(), picture.width, test_picture_height, 3, rgb.data(), 100);
   }
   // The scripted music only needs the file to open, as the real layer does.
-  std::FILE* music = std::fopen((root + "/data/orvu.mp3").c_str(), "wb");
-  if (music == nullptr) return "";
-  std::fclose(music);
-  return root;
+  return write_file(root + "/data/orvu.mp3", {});
 }
 
 void fill_test_mesh(Mesh* mesh) {
@@ -67,9 +61,9 @@ void fill_test_mesh(Mesh* mesh) {
 }
 
 void ShowTest::start(bool with_env) {
-  data_root = make_test_data(with_env);
-  ASSERT_FALSE(data_root.empty());
-  ASSERT_EQ(chdir(data_root.c_str()), 0);
+  data_root.emplace("scene");
+  ASSERT_TRUE(make_test_data(data_root->path(), with_env));
+  ASSERT_TRUE(data_root->enter());
   fill_test_mesh(&test_mesh);
   demo_mesh = &test_mesh;
   ASSERT_TRUE(show::open_offscreen_window());
@@ -78,10 +72,8 @@ void ShowTest::start(bool with_env) {
 }
 
 void ShowTest::TearDown() {
-  if (data_root.empty()) return;
   ASSERT_EQ(chdir("/"), 0);
-  std::error_code ignored;
-  std::filesystem::remove_all(data_root, ignored);
+  data_root.reset();
 }
 
 void ShowTest::frame_at(double seconds, float bass, float frame_step) {

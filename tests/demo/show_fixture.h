@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "assets/mesh.h"
+#include "tests/support/files.h"
 #include "tools/render_frames/show_harness.h"
 
 struct TestPicture {
@@ -22,8 +24,9 @@ extern const TestPicture test_pictures[8];
 constexpr int test_picture_height = 8;
 
 // Writes data/<picture>.jpg for every picture (all but env.jpg when
-// with_env is false) into a new temporary folder and returns its path.
-std::string make_test_data(bool with_env);
+// with_env is false) and an empty data/orvu.mp3 into the empty folder root;
+// false when that fails.
+bool make_test_data(const std::string& root, bool with_env);
 
 // An octahedron of radius 1 around the origin.
 void fill_test_mesh(Mesh* mesh);
@@ -39,5 +42,6 @@ class ShowTest : public ::testing::Test {
   void frame_at(double seconds, float bass, float frame_step);
 
   Mesh test_mesh;
-  std::string data_root;
+  // The data folder of the show now running, made anew by each start.
+  std::optional<TempFolder> data_root;
 };

@@ -14,6 +14,7 @@
 
 #include "platform/gl.h"
 #include "tests/platform/platform_fixture.h"
+#include "tests/platform/test_window.h"
 
 using namespace platform;
 
@@ -21,22 +22,6 @@ namespace {
 
 constexpr const char* test_class = "zarnic/contract";
 constexpr const char* test_title = "platform contract window";
-
-struct Received {
-  WindowHandle window;
-  uint32_t message;
-  uintptr_t wparam;
-  intptr_t lparam;
-};
-std::vector<Received> received;
-
-// Like the shell, keeps WM_CLOSE from the default handling, which would
-// destroy the window.
-intptr_t recording_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-  received.push_back({window, message, wparam, lparam});
-  if (message == WM_CLOSE) return 0;
-  return def_window_proc(window, message, wparam, lparam);
-}
 
 int second_proc_calls = 0;
 intptr_t second_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
@@ -61,46 +46,16 @@ class PlatformContract : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (window != nullptr) {
-      EXPECT_TRUE(destroy_window(window));
-    }
-    drain();
+    test_window.release();
     change_display_settings(nullptr, 0);
-    if (class_registered) {
-      EXPECT_TRUE(unregister_class(test_class, get_module_handle()));
-    }
   }
 
-  void register_test_class(WindowProc proc) {
-    WindowClass window_class = {};
-    window_class.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    window_class.window_proc = proc;
-    window_class.instance = get_module_handle();
-    window_class.icon = load_icon(nullptr, IDI_WINLOGO);
-    window_class.cursor = load_cursor(nullptr, IDC_ARROW);
-    window_class.class_name = test_class;
-    ASSERT_NE(register_class(window_class), 0);
-    class_registered = true;
-  }
+  void register_test_class(WindowProc proc) { ASSERT_TRUE(test_window.register_with(proc)); }
 
   void open(int width = 320, int height = 240) {
     window = create_window_ex(WS_EX_APPWINDOW, test_class, test_title, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                               0, 0, width, height, nullptr, nullptr, get_module_handle(), nullptr);
     ASSERT_NE(window, nullptr);
-  }
-
-  // Dispatches everything waiting, as the demo's loop would.
-  void drain() {
-    Message message{};
-    while (peek_message(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message != WM_QUIT) dispatch_message(&message);
-    }
-  }
-
-  int count_received(uint32_t message) const {
-    int count = 0;
-    for (const Received& r : received) count += r.message == message ? 1 : 0;
-    return count;
   }
 
   Message key_down(uintptr_t virtual_key, int scan_code) const {
@@ -112,8 +67,9 @@ class PlatformContract : public ::testing::Test {
     return key;
   }
 
-  WindowHandle window = nullptr;
-  bool class_registered = false;
+  TestWindow test_window{test_class};
+  WindowHandle& window = test_window.handle;
+  bool& class_registered = test_window.class_registered;
 };
 
 TEST_F(PlatformContract, CreationSendsTheClientSizeBeforeItReturns) {
@@ -150,7 +106,7 @@ TEST_F(PlatformContract, AClassOutlivesItsWindowsAndCanBeRegisteredAgain) {
 
 TEST_F(PlatformContract, TranslatePostsTheCharacterOfAKeyDown) {
   ASSERT_NO_FATAL_FAILURE(open());
-  drain();
+  drain_messages();
   struct Row {
     uintptr_t virtual_key;
     int scan_code;
@@ -183,7 +139,7 @@ TEST_F(PlatformContract, TranslatePostsTheCharacterOfAKeyDown) {
 
 TEST_F(PlatformContract, AQuitWaitsBehindPostedMessagesAndCarriesItsCode) {
   ASSERT_NO_FATAL_FAILURE(open());
-  drain();
+  drain_messages();
   post_quit_message(4);
   const Message escape = key_down(VK_ESCAPE, 0x01);
   ASSERT_TRUE(translate_message(&escape));
@@ -199,7 +155,7 @@ TEST_F(PlatformContract, AQuitWaitsBehindPostedMessagesAndCarriesItsCode) {
 
 TEST_F(PlatformContract, DefaultHandlingClosesOnTheCloseCommandAndAltF4) {
   ASSERT_NO_FATAL_FAILURE(open());
-  drain();
+  drain_messages();
   received.clear();
   def_window_proc(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(count_received(WM_CLOSE), 1);
@@ -210,14 +166,14 @@ TEST_F(PlatformContract, DefaultHandlingClosesOnTheCloseCommandAndAltF4) {
   alt_f4.wparam = VK_F1 + 3;
   alt_f4.lparam = 1 | (intptr_t{0x3E} << 16) | (intptr_t{1} << 29);  // scan code of F4, Alt held
   dispatch_message(&alt_f4);
-  drain();  // Windows posts the close command it makes of Alt+F4
+  drain_messages();  // Windows posts the close command it makes of Alt+F4
   EXPECT_EQ(count_received(WM_CLOSE), 2);
 }
 
 TEST_F(PlatformContract, TimerTicksThatFallDueTogetherArriveAsOne) {
   if (!platform_contract::timer_ticks_by_itself()) GTEST_SKIP() << "this backend's ticks are fed by the test";
   ASSERT_NO_FATAL_FAILURE(open());
-  drain();
+  drain_messages();
   constexpr uintptr_t timer_id = 7;
   ASSERT_EQ(set_timer(window, timer_id, 50, nullptr), timer_id);
   sleep_ms(400);  // at least eight periods, more on a busy machine
@@ -261,14 +217,7 @@ TEST_F(PlatformContract, TheShellsPixelFormatGivesAContextThatDrawsAndDetaches) 
   ASSERT_NO_FATAL_FAILURE(open(64, 64));
   DeviceContext dc = get_dc(window);
   ASSERT_NE(dc, nullptr);
-  PixelFormatDescriptor descriptor = {};
-  descriptor.size = sizeof(descriptor);
-  descriptor.version = 1;
-  descriptor.flags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-  descriptor.pixel_type = PFD_TYPE_RGBA;
-  descriptor.color_bits = 32;
-  descriptor.depth_bits = 32;
-  descriptor.layer_type = PFD_MAIN_PLANE;
+  const PixelFormatDescriptor descriptor = shell_pixel_format();
   const int index = choose_pixel_format(dc, &descriptor);
   ASSERT_GT(index, 0);
   EXPECT_EQ(create_context(dc), nullptr) << "no pixel format set yet";

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_modes.h"
+#include "tests/platform/test_window.h"
 
 using namespace platform;
 
@@ -18,18 +19,6 @@ namespace {
 
 constexpr const char* test_class = "zarnic/test";
 constexpr const char* test_title = "platform test window";
-
-struct Received {
-  uint32_t message;
-  uintptr_t wparam;
-  intptr_t lparam;
-};
-std::vector<Received> received;
-
-intptr_t recording_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-  received.push_back({message, wparam, lparam});
-  return def_window_proc(window, message, wparam, lparam);
-}
 
 SDL_Window* sdl_window_titled(const char* title) {
   for (uint32_t id = 1; id < 1000; ++id) {
@@ -45,17 +34,11 @@ class SdlBackendTest : public ::testing::Test {
  protected:
   void SetUp() override {
     received.clear();
-    WindowClass window_class = {};
-    window_class.window_proc = recording_proc;
-    window_class.class_name = test_class;
-    ASSERT_NE(register_class(window_class), 0);
+    ASSERT_TRUE(test_window.register_with(recording_proc));
   }
   void TearDown() override {
-    if (window != nullptr) {
-      EXPECT_TRUE(destroy_window(window));
-    }
+    test_window.release();
     change_display_settings(nullptr, 0);
-    EXPECT_TRUE(unregister_class(test_class, get_module_handle()));
   }
   void open(uint32_t style = WS_POPUP) {
     window = create_window_ex(WS_EX_APPWINDOW, test_class, test_title, style, 0, 0, 320, 240, nullptr, nullptr,
@@ -95,7 +78,8 @@ class SdlBackendTest : public ::testing::Test {
     return taken;
   }
 
-  WindowHandle window = nullptr;
+  TestWindow test_window{test_class};
+  WindowHandle& window = test_window.handle;
   SDL_Window* sdl = nullptr;
 };
 
@@ -264,10 +248,7 @@ TEST_F(SdlBackendTest, ColourIndexIsNotOfferedAndCreatingIsNotMakingCurrent) {
   ASSERT_NO_FATAL_FAILURE(open());
   DeviceContext dc = get_dc(window);
   ASSERT_NE(dc, nullptr);
-  PixelFormatDescriptor descriptor = {};
-  descriptor.size = sizeof(descriptor);
-  descriptor.version = 1;
-  descriptor.flags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+  PixelFormatDescriptor descriptor = shell_pixel_format();
   descriptor.pixel_type = 1;  // colour-index: not offered
   EXPECT_EQ(choose_pixel_format(dc, &descriptor), 0);
   descriptor.pixel_type = PFD_TYPE_RGBA;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/platform/test_window.h"
 #include "tests/platform/win32_probe.h"
 
 using namespace platform;
@@ -20,14 +21,6 @@ constexpr const char* test_title = "platform test window";
 // A private message range, so nothing wine posts by itself is mistaken for
 // the test's own messages.
 constexpr uint32_t test_message = 0x8000 + 17;  // WM_APP + 17
-
-struct Received {
-  WindowHandle window;
-  uint32_t message;
-  uintptr_t wparam;
-  intptr_t lparam;
-};
-std::vector<Received> received;
 
 // Answers the test's own messages with a value made from their lParam, so a
 // test can see the result travel back through dispatch_message. Like the
@@ -49,27 +42,9 @@ class Win32BackendTest : public ::testing::Test {
     register_test_class(recording_proc);
   }
 
-  void TearDown() override {
-    if (window != nullptr) {
-      EXPECT_TRUE(destroy_window(window));
-    }
-    drain();
-    if (class_registered) {
-      EXPECT_TRUE(unregister_class(test_class, get_module_handle()));
-    }
-  }
+  void TearDown() override { test_window.release(); }
 
-  void register_test_class(WindowProc proc) {
-    WindowClass window_class = {};
-    window_class.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    window_class.window_proc = proc;
-    window_class.instance = get_module_handle();
-    window_class.icon = load_icon(nullptr, IDI_WINLOGO);
-    window_class.cursor = load_cursor(nullptr, IDC_ARROW);
-    window_class.class_name = test_class;
-    ASSERT_NE(register_class(window_class), 0);
-    class_registered = true;
-  }
+  void register_test_class(WindowProc proc) { ASSERT_TRUE(test_window.register_with(proc)); }
 
   void open(uint32_t style = WS_POPUP, int width = 320, int height = 240, uint32_t ex_style = WS_EX_APPWINDOW) {
     window = create_window_ex(ex_style, test_class, test_title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, width,
@@ -77,21 +52,13 @@ class Win32BackendTest : public ::testing::Test {
     ASSERT_NE(window, nullptr);
   }
 
-  // Dispatches everything waiting, as the demo's loop would.
-  void drain() {
-    Message message;
-    while (peek_message(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message != WM_QUIT) dispatch_message(&message);
-    }
-  }
-
-  WindowHandle window = nullptr;
-  bool class_registered = false;
+  TestWindow test_window{test_class};
+  WindowHandle& window = test_window.handle;
 };
 
 TEST_F(Win32BackendTest, PostedMessagesComeBackFieldForFieldAndDispatchToTheShell) {
   open();
-  drain();
+  drain_messages();
   struct Row {
     uintptr_t wparam;
     intptr_t lparam;
@@ -122,7 +89,7 @@ TEST_F(Win32BackendTest, PostedMessagesComeBackFieldForFieldAndDispatchToTheShel
 
 TEST_F(Win32BackendTest, PeekHonoursTheRangeAndTheRemoveFlag) {
   open();
-  drain();
+  drain_messages();
   ASSERT_TRUE(win32_probe::post_message(window, test_message, 5, 6));
   Message message = {};
   EXPECT_FALSE(peek_message(&message, nullptr, test_message + 1, test_message + 2, PM_REMOVE));

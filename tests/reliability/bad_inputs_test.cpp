@@ -15,6 +15,7 @@
 #include "assets/picture_decode.h"
 #include "audio/mp3_file.h"
 #include "tests/reliability/broken_data.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -51,19 +52,13 @@ void PrintTo(const Expected& expected, std::ostream* out) { *out << expected.cas
 class BadInputs : public ::testing::TestWithParam<Expected> {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/zarnic-bad-inputs-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    work = pattern;
-    ASSERT_TRUE(make_broken_data(GetParam().case_name, fs::path(ZARNIC_DATA_ROOT) / "data", work));
-    ASSERT_EQ(chdir(work.c_str()), 0);
+    ASSERT_FALSE(work.path().empty());
+    ASSERT_TRUE(make_broken_data(GetParam().case_name, fs::path(ZARNIC_DATA_ROOT) / "data", work.path()));
+    ASSERT_TRUE(work.enter());
   }
-  void TearDown() override {
-    ASSERT_EQ(chdir("/"), 0);
-    std::error_code ignored;
-    fs::remove_all(work, ignored);
-  }
+  void TearDown() override { ASSERT_EQ(chdir("/"), 0); }
 
-  fs::path work;
+  TempFolder work{"bad-inputs"};
 };
 
 TEST_P(BadInputs, EachReaderRefusesExactlyTheBrokenElement) {

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+
+#include "tests/support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -24,17 +24,6 @@ const char* const music_file = "orvu.mp3";
 
 // The ways one picture can be broken.
 enum class BadPicture { garbage, empty, truncated, png };
-
-Bytes read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool write_file(const fs::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
-}
 
 // Bytes from a fixed linear congruential sequence: noise that is the same on
 // every run.

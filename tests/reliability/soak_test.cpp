@@ -21,6 +21,7 @@
 #include "assets/mesh.h"
 #include "audio/scripted/scripted_music.h"
 #include "demo/scene.h"
+#include "tests/support/process_memory.h"
 #include "tools/render_frames/show_harness.h"
 
 Mesh* demo_mesh = nullptr;
@@ -67,15 +68,6 @@ constexpr long allowed_resident_growth_kb = 32768;
 constexpr long allowed_resident_growth_kb = 2048;
 #endif
 constexpr long allowed_heap_growth_kb = 64;
-
-long resident_kb() {
-  long pages_total = 0, pages_resident = 0;
-  FILE* statm = std::fopen("/proc/self/statm", "r");
-  if (statm == nullptr) return -1;
-  if (std::fscanf(statm, "%ld %ld", &pages_total, &pages_resident) != 2) pages_resident = -1;
-  std::fclose(statm);
-  return pages_resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 #if defined(__SANITIZE_ADDRESS__)
 // From the AddressSanitizer runtime; GCC installs no header for it.

@@ -63,13 +63,6 @@ std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, i
   return out;
 }
 
-bool write_file(const std::string& path, const std::vector<unsigned char>& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
-}
-
 std::vector<int16_t> make_test_signal(int frames, int rate, int channels) {
   std::vector<int16_t> pcm(static_cast<size_t>(frames) * channels);
   const double pi = 3.14159265358979323846;
@@ -82,11 +75,4 @@ std::vector<int16_t> make_test_signal(int frames, int rate, int channels) {
     }
   }
   return pcm;
-}
-
-std::string temp_path(const std::string& stem) {
-  const char* dir = std::getenv("TMPDIR");
-  static int counter = 0;
-  return std::string(dir && *dir ? dir : "/tmp") + "/zarnic-audio-" + std::to_string(getpid()) + "-" +
-         std::to_string(counter++) + "-" + stem;
 }

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// The encoded files are written with these.
+#include "tests/support/files.h"
+
 // How to encode: VBR (quality 2) or a constant bit rate, with or without
 // the LAME tag that records the encoder's delay and padding.
 struct LameOptions {
@@ -19,12 +22,6 @@ std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, i
 std::vector<unsigned char> encode_mp3(const std::vector<int16_t>& interleaved, int rate, int channels,
                                       const LameOptions& options);
 
-// Writes bytes to path; true on success.
-bool write_file(const std::string& path, const std::vector<unsigned char>& bytes);
-
 // A stereo test signal: distinct tones per channel with a slow amplitude
 // ramp, so that any shift or swap shows.
 std::vector<int16_t> make_test_signal(int frames, int rate, int channels);
-
-// A unique path under the temporary directory.
-std::string temp_path(const std::string& stem);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
+
 struct Rgb {
   uint8_t r, g, b;
 };
@@ -70,9 +72,3 @@ inline std::vector<uint8_t> make_grey_jpeg(int width, int height) {
   return make_jpeg(width, height, [](int, int) { return Rgb{128, 128, 128}; });
 }
 
-inline bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && ok;
-}

@@ -12,6 +12,7 @@
 #include "audio/band_levels.h"
 #include "audio/mp3_decoder.h"
 #include "audio/mp3_frames.h"
+#include "tests/support/signals.h"
 #include "tests/windows/reference_files.h"
 #include "tests/windows/reference_set.h"
 
@@ -42,22 +43,6 @@ Decoded decode_file(const std::string& path, long chunk = 4096) {
   if (d != nullptr) read_to_end(d, out.format.channels, chunk, &out);
   mp3_decoder_close(d);
   return out;
-}
-
-// Signal-to-error ratio in dB of `test` against `reference`, with `test`
-// moved by `lag` frames.
-double snr_db(const std::vector<int16_t>& reference, const std::vector<int16_t>& test, int channels, int lag) {
-  double signal = 0, error = 0;
-  const long frames = static_cast<long>(std::min(reference.size(), test.size()) / channels);
-  for (long f = 8; f + 8 < frames; ++f) {
-    for (int c = 0; c < channels; ++c) {
-      const double r = reference[f * channels + c];
-      const double t = test[(f + lag) * channels + c];
-      signal += r * r;
-      error += (r - t) * (r - t);
-    }
-  }
-  return 10 * std::log10(signal / std::max(error, 1.0));
 }
 
 TEST(AcmDecoder, LengthAndSamplesEqualTheLinuxDecode) {
