@@ -84,7 +84,10 @@ check_step() {
       done
       bash -n test.sh || fail "test.sh does not parse"
       ;;
-    ./*.sh | scripts/*.sh* | bench/*.sh*)
+    [A-Z]*=*" "*)
+      check_step "${step#* }"  # the command after its environment setting
+      ;;
+    ./*.sh | scripts/*.sh* | bench/*.sh* | fuzz/*.sh*)
       local script=${words[0]#./}
       [ -x "$script" ] || fail "$script is not an executable script"
       bash -n "$script" || fail "$script does not parse"
