@@ -6,8 +6,9 @@
 // before input, at most one WM_TIMER waiting, WM_CHAR from translate, ...).
 // Each operation names the Win32 call it stands in for.
 //
-// Two backends implement this header; the build picks one at link time:
-//   platform/sdl/     SDL2 windows, events and GL context (the demo)
+// Three backends implement this header; the build picks one at link time:
+//   platform/sdl/     SDL2 windows, events and GL context (the Linux build)
+//   platform/win32/   the Win32 calls themselves (the Windows build)
 //   platform/script/  a scripted stand-in for tests: messages are fed by the
 //                     test, any window-creation or release step can be made
 //                     to fail, calls and message boxes are recorded, and GL

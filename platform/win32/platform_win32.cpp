@@ -202,8 +202,22 @@ bool set_pixel_format(DeviceContext dc, int index, const PixelFormatDescriptor* 
 
 RenderContext create_context(DeviceContext dc) { return reinterpret_cast<RenderContext>(wglCreateContext(to_hdc(dc))); }
 
+// Most Windows drivers make SwapBuffers wait for the display's refresh
+// unless told otherwise, which would cap the loop at the refresh rate; the
+// loop is meant to be bounded by drawing and presenting alone, as on Linux.
+// The switch (WGL_EXT_swap_control) is a GL extension, so it can be looked
+// up only once a context is current; where the driver lacks it nothing
+// changes.
 bool make_current(DeviceContext dc, RenderContext context) {
-  return wglMakeCurrent(to_hdc(dc), to_hglrc(context)) != 0;
+  if (wglMakeCurrent(to_hdc(dc), to_hglrc(context)) == 0) return false;
+  if (context != nullptr) {
+    using SwapIntervalProc = BOOL(WINAPI*)(int interval);
+    // Through void*: a cast between unrelated function types draws a warning.
+    const auto set_swap_interval =
+        reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
+    if (set_swap_interval != nullptr) set_swap_interval(0);
+  }
+  return true;
 }
 
 void* gl_proc_address(const char* name) { return reinterpret_cast<void*>(wglGetProcAddress(name)); }

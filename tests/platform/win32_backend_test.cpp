@@ -1,7 +1,8 @@
 // The Win32 backend under wine on a virtual X screen, beyond the platform
 // contract every backend passes (platform_contract_test.cpp): the layer's
 // records and handles must reach Windows and come back unchanged, peek's
-// range and remove flag, the framed window's client area, the clocks.
+// range and remove flag, the framed window's client area, the swap interval,
+// the clocks.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -138,6 +139,28 @@ TEST_F(Win32BackendTest, AdjustedWindowRectangleGivesTheWantedClientArea) {
     ASSERT_TRUE(destroy_window(window));
     window = nullptr;
   }
+}
+
+// Drivers that wait for the display's refresh by default would cap the loop
+// at the refresh rate: making a context current turns that wait off, also
+// for a window whose interval something else had set.
+TEST_F(Win32BackendTest, MakingAContextCurrentTurnsTheWaitForTheRefreshOff) {
+  open(WS_POPUP, 64, 64);
+  DeviceContext dc = get_dc(window);
+  ASSERT_NE(dc, nullptr);
+  const PixelFormatDescriptor descriptor = shell_pixel_format();
+  ASSERT_TRUE(set_pixel_format(dc, choose_pixel_format(dc, &descriptor), &descriptor));
+  RenderContext context = create_context(dc);
+  ASSERT_NE(context, nullptr);
+  ASSERT_TRUE(win32_probe::set_swap_interval_directly(dc, context, 1)) << "wine offers WGL_EXT_swap_control";
+
+  ASSERT_TRUE(make_current(dc, context));
+  EXPECT_EQ(win32_probe::current_swap_interval(), 0);
+  EXPECT_TRUE(swap_buffers(dc));
+  EXPECT_EQ(win32_probe::current_swap_interval(), 0) << "kept across a swap";
+
+  EXPECT_TRUE(make_current(nullptr, nullptr));
+  EXPECT_TRUE(release_dc(window, dc));
 }
 
 TEST(Win32Clocks, CountersAdvanceWithRealTime) {

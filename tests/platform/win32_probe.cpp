@@ -8,6 +8,14 @@ HWND hwnd_of(platform::WindowHandle window) { return reinterpret_cast<HWND>(wind
 // The id of a message box's text control.
 constexpr int box_text_id = 0xFFFF;
 
+using GetSwapIntervalProc = int(WINAPI*)();
+using SetSwapIntervalProc = BOOL(WINAPI*)(int);
+
+template <typename Proc>
+Proc wgl_extension(const char* name) {
+  return reinterpret_cast<Proc>(reinterpret_cast<void*>(wglGetProcAddress(name)));
+}
+
 }  // namespace
 
 namespace win32_probe {
@@ -36,6 +44,18 @@ bool answer_box(const char* caption, int button, std::string* text) {
   *text = shown;
   PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
   return true;
+}
+
+int current_swap_interval() {
+  const auto get_swap_interval = wgl_extension<GetSwapIntervalProc>("wglGetSwapIntervalEXT");
+  return get_swap_interval != nullptr ? get_swap_interval() : -1;
+}
+
+bool set_swap_interval_directly(platform::DeviceContext dc, platform::RenderContext context, int interval) {
+  if (!wglMakeCurrent(reinterpret_cast<HDC>(dc), reinterpret_cast<HGLRC>(context))) return false;
+  const auto set_swap_interval = wgl_extension<SetSwapIntervalProc>("wglSwapIntervalEXT");
+  const bool set = set_swap_interval != nullptr && set_swap_interval(interval) && current_swap_interval() == interval;
+  return wglMakeCurrent(nullptr, nullptr) && set;
 }
 
 }  // namespace win32_probe

@@ -17,5 +17,11 @@ int screen_height();
 // When a top-level window captioned caption exists: reads the message box's
 // text into text, answers it with button and returns true.
 bool answer_box(const char* caption, int button, std::string* text);
+// The swap interval of the current context's window (wglGetSwapIntervalEXT),
+// or -1 where the driver has no such call.
+int current_swap_interval();
+// Makes context current with WGL directly, sets the swap interval to
+// interval, and detaches it again; false where any step fails.
+bool set_swap_interval_directly(platform::DeviceContext dc, platform::RenderContext context, int interval);
 
 }  // namespace win32_probe
