@@ -25,7 +25,7 @@ class Scene {
 void prefetch_scene_pictures();
 
 // The one Scene, built during static construction after demo_mesh and the
-// FrameTimer (see app/main.cpp).
+// FrameTimer (see app/process_objects.cpp).
 extern Scene scene;
 
 // The scene module's state.
