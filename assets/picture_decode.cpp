@@ -65,7 +65,7 @@ bool compose_picture_path(const char* path, char (&full)[picture_path_capacity])
 }
 
 bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, PictureImage* out) {
-  if (jpeg == nullptr || size == 0 || max_texture_size < 1) return false;
+  if (jpeg == nullptr || !has_jpeg_signature(jpeg, size) || max_texture_size < 1) return false;
   JpegDecompressor decompressor;
   if (decompressor.get() == nullptr) return false;
 

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+bool has_jpeg_signature(const uint8_t* head, size_t size) {
+  return size >= jpeg_signature_size && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+}
+
 int picture_texture_size(int pixel_size, int max_size) {
   const int d = std::max(1, std::min(pixel_size, max_size));
   const int exponent = static_cast<int>(std::floor(std::log(d) / std::log(2.0) + 0.5));

@@ -1,5 +1,5 @@
 // The rules every picture loader shares, whatever decodes the picture: the
-// texture size a picture gets, the bound on picture sizes, and the pixel
+// texture size a picture gets, the formats and sizes taken, and the pixel
 // pass that turns the decoder's pixels into the texture's bytes. No GL, no
 // decoder, no platform.
 #pragma once
@@ -9,6 +9,12 @@
 
 // Pictures wider or taller than this are refused before anything is decoded.
 constexpr int max_picture_side = 16384;
+// Only JPEG pictures are taken, whatever else a platform's picture service
+// could decode: a file is a JPEG when it starts with these bytes (the start
+// of image marker and the first byte of the next marker).
+constexpr size_t jpeg_signature_size = 3;
+bool has_jpeg_signature(const uint8_t* head, size_t size);
+
 // The fourth byte of every pixel the loader hands to GL.
 constexpr uint8_t picture_fourth_byte = 100;
 

@@ -29,6 +29,20 @@ bool compose_full_path(const char* path, char (&full)[MAX_PATH]) {
   return true;
 }
 
+// Whether the file starts as a JPEG does. The picture service would also
+// decode bitmaps, GIFs, icons and metafiles, which the demo does not take
+// (the Linux build's decoder reads JPEG alone), so it is handed JPEGs only.
+bool starts_as_jpeg(const WCHAR* path) {
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  uint8_t head[jpeg_signature_size] = {};
+  DWORD read = 0;
+  const bool ok = ReadFile(file, head, sizeof(head), &read, nullptr) != 0;
+  CloseHandle(file);
+  return ok && has_jpeg_signature(head, read);
+}
+
 // Decodes the picture with the OLE picture service, in a COM apartment for
 // the length of the call.
 class OlePicture {
@@ -85,6 +99,7 @@ int load_picture_texture(const char* path, uint32_t* texture_out) {
   if (!compose_full_path(path, full)) return 0;
   WCHAR wide[MAX_PATH];
   if (MultiByteToWideChar(CP_ACP, 0, full, -1, wide, MAX_PATH) == 0) return 0;
+  if (!starts_as_jpeg(wide)) return 0;
 
   // Released in reverse order of creation: the drawing context, then the
   // bitmap (below), then the picture.
@@ -102,7 +117,10 @@ int load_picture_texture(const char* path, uint32_t* texture_out) {
   picture.get()->get_Height(&himetric_height);
   const int pixel_width = MulDiv(himetric_width, GetDeviceCaps(memory.get(), LOGPIXELSX), himetric_per_inch);
   const int pixel_height = MulDiv(himetric_height, GetDeviceCaps(memory.get(), LOGPIXELSY), himetric_per_inch);
-  // Refused before anything is drawn: a huge picture would need a huge bitmap.
+  // The same bound as the Linux build's decoder, so that both refuse the same
+  // pictures. It saves no memory here: the picture service has decoded the
+  // whole picture already, and the bitmap below has the texture's size, which
+  // GL_MAX_TEXTURE_SIZE bounds.
   if (pixel_width < 1 || pixel_height < 1 || pixel_width > max_picture_side || pixel_height > max_picture_side) {
     return 0;
   }

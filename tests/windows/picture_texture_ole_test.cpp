@@ -1,62 +1,53 @@
 // The OLE picture loader on real wine GL (a hidden window with a WGL context
 // on Xvfb): texture sizes at the size rule's boundaries, orientation, the
-// working-directory path rule and its limit, and failures that leave no
-// texture behind. Pictures are BMP files written here, so every pixel and
-// size is known; the demo's own JPEGs are loaded too.
+// working-directory path rule and its limit, failures that leave no texture
+// behind, and the refusal of every format but JPEG. The JPEGs are made on the
+// build machine (picture_set.h), so every size and colour is known; the
+// demo's own pictures are loaded too.
 #include <windows.h>
 // windows.h first: the GL header relies on its types.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "assets/picture_rules.h"
 #include "assets/picture_texture.h"
+#include "tests/support/non_jpeg_pictures.h"
+#include "tests/windows/picture_set.h"
 
 namespace {
 
 constexpr uint32_t untouched = 0xDEADBEEF;
 
-struct Rgb {
-  uint8_t r, g, b;
-};
-
-// Writes a 24-bit BMP; pixel(x, y) gives the colour with y counted from the
-// top row.
-bool write_bmp(const std::string& path, int width, int height, const std::function<Rgb(int, int)>& pixel) {
-  const int row = (width * 3 + 3) & ~3;
-  const uint32_t image = static_cast<uint32_t>(row) * height;
-  std::vector<uint8_t> file(54 + image, 0);
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
-  };
-  file[0] = 'B', file[1] = 'M';
-  put32(2, static_cast<uint32_t>(file.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<uint32_t>(width));
-  put32(22, static_cast<uint32_t>(height));  // positive: bottom row first
-  file[26] = 1;
-  file[28] = 24;
-  put32(34, image);
-  for (int y = 0; y < height; ++y) {
-    uint8_t* out = file.data() + 54 + static_cast<size_t>(height - 1 - y) * row;
-    for (int x = 0; x < width; ++x) {
-      const Rgb c = pixel(x, y);
-      out[3 * x] = c.b, out[3 * x + 1] = c.g, out[3 * x + 2] = c.r;
-    }
-  }
+bool write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) return false;
-  const bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   return std::fclose(f) == 0 && ok;
 }
 
-Rgb grey(int, int) { return {128, 128, 128}; }
+// One of the pictures picture_maker wrote; empty when it is missing.
+std::vector<uint8_t> made_picture(const std::string& name) {
+  std::vector<uint8_t> bytes;
+  std::FILE* f = std::fopen((std::string(PICTURE_DIR) + "\\" + name).c_str(), "rb");
+  if (f == nullptr) return bytes;
+  uint8_t chunk[4096];
+  size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+  std::fclose(f);
+  return bytes;
+}
+
+// Copies a made picture to path (relative to the scratch folder).
+bool place(const std::string& name, const std::string& path) {
+  const std::vector<uint8_t> bytes = made_picture(name);
+  return !bytes.empty() && write_bytes(path, bytes);
+}
 
 // A hidden window with a current WGL context, and a scratch folder as the
 // working directory, for the whole program.
@@ -148,8 +139,8 @@ TEST(OlePictureLoader, TextureSizesFollowTheSizeRuleAtItsBoundaries) {
       {640, 480, 512, 512}, {800, 600, 1024, 512}, {300, 200, 256, 256},
   };
   for (const Case& c : cases) {
-    const std::string name = "pics/size_" + std::to_string(c.width) + "x" + std::to_string(c.height) + ".bmp";
-    ASSERT_TRUE(write_bmp(name, c.width, c.height, grey));
+    const std::string name = "pics/" + picture_name("grey", {c.width, c.height});
+    ASSERT_TRUE(place(picture_name("grey", {c.width, c.height}), name));
     uint32_t texture = untouched;
     ASSERT_EQ(load_picture_texture(name.c_str(), &texture), 1) << name;
     GLint bound = 0;
@@ -171,28 +162,26 @@ TEST(OlePictureLoader, TextureSizesFollowTheSizeRuleAtItsBoundaries) {
 
 TEST(OlePictureLoader, BottomLeftOfThePictureIsTexelZeroZero) {
   ASSERT_TRUE(environment->ready) << "no window, GL context or scratch folder";
-  // Quadrants: bottom-left red, bottom-right blue, top-left green, top-right white.
-  const auto quadrants = [](int x, int y) -> Rgb {
-    const bool left = x < 4, bottom = y >= 4;
-    if (bottom) return left ? Rgb{255, 0, 0} : Rgb{0, 0, 255};
-    return left ? Rgb{0, 255, 0} : Rgb{255, 255, 255};
-  };
-  ASSERT_TRUE(write_bmp("pics/quadrants.bmp", 8, 8, quadrants));
+  ASSERT_TRUE(place(quadrant_picture, "pics/quadrants.jpg"));
   uint32_t texture = untouched;
-  ASSERT_EQ(load_picture_texture("pics/quadrants.bmp", &texture), 1);
+  ASSERT_EQ(load_picture_texture("pics/quadrants.jpg", &texture), 1);
   Texture t = read_bound_texture();
-  ASSERT_EQ(t.width, 8);
-  ASSERT_EQ(t.height, 8);
+  constexpr int last = quadrant_picture_side - 1;
+  ASSERT_EQ(t.width, quadrant_picture_side);
+  ASSERT_EQ(t.height, quadrant_picture_side);
   struct Probe {
     int s, t;
     uint8_t r, g, b;
   };
-  const Probe probes[] = {{0, 0, 255, 0, 0}, {7, 0, 0, 0, 255}, {0, 7, 0, 255, 0}, {7, 7, 255, 255, 255}};
+  // Bottom-left red, bottom-right green, top-left blue, top-right white;
+  // flat JPEG blocks come back within a few steps.
+  const Probe probes[] = {{0, 0, 255, 0, 0}, {last, 0, 0, 255, 0}, {0, last, 0, 0, 255}, {last, last, 255, 255, 255}};
+  constexpr int tolerance = 8;
   for (const Probe& p : probes) {
     const uint8_t* texel = t.at(p.s, p.t);
-    EXPECT_EQ(texel[0], p.r) << "s " << p.s << " t " << p.t;
-    EXPECT_EQ(texel[1], p.g) << "s " << p.s << " t " << p.t;
-    EXPECT_EQ(texel[2], p.b) << "s " << p.s << " t " << p.t;
+    EXPECT_NEAR(texel[0], p.r, tolerance) << "s " << p.s << " t " << p.t;
+    EXPECT_NEAR(texel[1], p.g, tolerance) << "s " << p.s << " t " << p.t;
+    EXPECT_NEAR(texel[2], p.b, tolerance) << "s " << p.s << " t " << p.t;
     EXPECT_EQ(texel[3], 255) << "no alpha of its own: sampled alpha is 1";
   }
   glDeleteTextures(1, &texture);
@@ -202,13 +191,9 @@ TEST(OlePictureLoader, StretchedPicturesCoverEveryTexel) {
   ASSERT_TRUE(environment->ready) << "no window, GL context or scratch folder";
   // Shrunk, grown and kept: a white picture must give a white texture, with
   // no edge row or column left undrawn.
-  struct Case {
-    int width, height;
-  };
-  const Case cases[] = {{640, 506}, {300, 200}, {100, 60}, {64, 64}, {5, 3}};
-  for (const Case& c : cases) {
-    const std::string name = "pics/white_" + std::to_string(c.width) + "x" + std::to_string(c.height) + ".bmp";
-    ASSERT_TRUE(write_bmp(name, c.width, c.height, [](int, int) { return Rgb{255, 255, 255}; }));
+  for (const PictureSize& c : white_pictures) {
+    const std::string name = "pics/" + picture_name("white", c);
+    ASSERT_TRUE(place(picture_name("white", c), name));
     uint32_t texture = untouched;
     ASSERT_EQ(load_picture_texture(name.c_str(), &texture), 1) << name;
     Texture t = read_bound_texture();
@@ -225,16 +210,18 @@ TEST(OlePictureLoader, StretchedPicturesCoverEveryTexel) {
 }
 
 TEST(OlePictureLoader, PathsAreTheWorkingDirectoryABackslashAndThePathUpTo260Characters) {
+  const std::vector<uint8_t> small = made_picture(picture_name("grey", {2, 2}));
+  ASSERT_FALSE(small.empty());
   char directory[MAX_PATH];
   const size_t used = GetCurrentDirectoryA(MAX_PATH, directory);
   // The composed path with its terminator: 260 fits, 261 does not.
   for (size_t total : {size_t{259}, size_t{260}, size_t{261}}) {
-    const size_t name_length = total - used - 1 - 1 - std::strlen("pics/") - std::strlen(".bmp");
-    const std::string name = "pics/" + std::string(name_length, 'n') + ".bmp";
+    const size_t name_length = total - used - 1 - 1 - std::strlen("pics/") - std::strlen(".jpg");
+    const std::string name = "pics/" + std::string(name_length, 'n') + ".jpg";
     ASSERT_EQ(used + 1 + name.size() + 1, total);
     // Written through the short form of the folder, so the file exists even
     // where its full name is longer than the loader accepts.
-    ASSERT_TRUE(write_bmp("\\\\?\\" + std::string(directory) + "\\" + name, 2, 2, grey) || write_bmp(name, 2, 2, grey));
+    ASSERT_TRUE(write_bytes("\\\\?\\" + std::string(directory) + "\\" + name, small) || write_bytes(name, small));
     uint32_t texture = untouched;
     const GLuint before = next_texture_name();
     const int result = load_picture_texture(name.c_str(), &texture);
@@ -251,19 +238,19 @@ TEST(OlePictureLoader, PathsAreTheWorkingDirectoryABackslashAndThePathUpTo260Cha
 TEST(OlePictureLoader, FailuresLeaveTheNameAndCreateNoTexture) {
   ASSERT_TRUE(environment->ready) << "no window, GL context or scratch folder";
   // Wider than the loader's bound, though small on disk.
-  ASSERT_TRUE(write_bmp("pics/too_wide.bmp", max_picture_side + 1, 1, grey));
-  ASSERT_TRUE(write_bmp("pics/widest.bmp", max_picture_side, 1, grey));
-  std::FILE* f = std::fopen("pics/not_a_picture.bmp", "wb");
+  ASSERT_TRUE(place(picture_name("grey", {max_picture_side + 1, 1}), "pics/too_wide.jpg"));
+  ASSERT_TRUE(place(picture_name("grey", {max_picture_side, 1}), "pics/widest.jpg"));
+  std::FILE* f = std::fopen("pics/not_a_picture.jpg", "wb");
   ASSERT_NE(f, nullptr);
   std::fputs("this is text, not a picture\n", f);
   std::fclose(f);
 
   const char* failing[] = {
-      "pics/missing.bmp",
-      "pics/not_a_picture.bmp",
-      "pics/too_wide.bmp",
-      "http://localhost/pics/quadrants.bmp",  // never fetched
-      "pics/http://quadrants.bmp",            // the marker anywhere refuses
+      "pics/missing.jpg",
+      "pics/not_a_picture.jpg",
+      "pics/too_wide.jpg",
+      "http://localhost/pics/quadrants.jpg",  // never fetched
+      "pics/http://quadrants.jpg",            // the marker anywhere refuses
       "",
   };
   for (const char* path : failing) {
@@ -275,7 +262,69 @@ TEST(OlePictureLoader, FailuresLeaveTheNameAndCreateNoTexture) {
   }
   // The bound itself is allowed.
   uint32_t texture = untouched;
-  EXPECT_EQ(load_picture_texture("pics/widest.bmp", &texture), 1);
+  EXPECT_EQ(load_picture_texture("pics/widest.jpg", &texture), 1);
+  if (texture != untouched) glDeleteTextures(1, &texture);
+}
+
+// An enhanced metafile with one filled rectangle, drawn by GDI.
+std::vector<uint8_t> make_emf() {
+  const RECT frame = {0, 0, 1000, 1000};  // hundredths of a millimetre
+  HDC dc = CreateEnhMetaFileA(nullptr, nullptr, &frame, nullptr);
+  if (dc == nullptr) return {};
+  Rectangle(dc, 0, 0, 30, 30);
+  HENHMETAFILE metafile = CloseEnhMetaFile(dc);
+  std::vector<uint8_t> bytes(GetEnhMetaFileBits(metafile, 0, nullptr));
+  GetEnhMetaFileBits(metafile, static_cast<UINT>(bytes.size()), bytes.data());
+  DeleteEnhMetaFile(metafile);
+  return bytes;
+}
+
+// A Windows metafile with one filled rectangle, drawn by GDI, behind the
+// placeable header that picture files of this kind carry.
+std::vector<uint8_t> make_placeable_wmf() {
+  HDC dc = CreateMetaFileA(nullptr);
+  if (dc == nullptr) return {};
+  Rectangle(dc, 0, 0, 30, 30);
+  HMETAFILE metafile = CloseMetaFile(dc);
+  std::vector<uint8_t> records(GetMetaFileBitsEx(metafile, 0, nullptr));
+  GetMetaFileBitsEx(metafile, static_cast<UINT>(records.size()), records.data());
+  DeleteMetaFile(metafile);
+  // Key, handle, bounding box (0, 0, 30, 30), units per inch, reserved, then
+  // the XOR of the ten 16-bit words before it.
+  const uint16_t words[10] = {0xCDD7, 0x9AC6, 0, 0, 0, 30, 30, 96, 0, 0};
+  std::vector<uint8_t> file;
+  uint16_t checksum = 0;
+  for (uint16_t word : words) {
+    checksum ^= word;
+    file.push_back(static_cast<uint8_t>(word));
+    file.push_back(static_cast<uint8_t>(word >> 8));
+  }
+  file.push_back(static_cast<uint8_t>(checksum));
+  file.push_back(static_cast<uint8_t>(checksum >> 8));
+  file.insert(file.end(), records.begin(), records.end());
+  return file;
+}
+
+TEST(OlePictureLoader, OnlyJpegsAreTakenWhateverTheFilesAreCalled) {
+  ASSERT_TRUE(environment->ready) << "no window, GL context or scratch folder";
+  // Formats the picture service decodes, each under a JPEG's name.
+  std::vector<non_jpeg::Named> others = non_jpeg::all_as_jpg();
+  others.push_back({"metafile.jpg", make_placeable_wmf()});
+  others.push_back({"enhanced_metafile.jpg", make_emf()});
+  for (const non_jpeg::Named& other : others) {
+    ASSERT_FALSE(other.bytes.empty()) << other.name;
+    const std::string path = "pics/" + other.name;
+    ASSERT_TRUE(write_bytes(path, other.bytes)) << path;
+    uint32_t texture = untouched;
+    const GLuint before = next_texture_name();
+    EXPECT_EQ(load_picture_texture(path.c_str(), &texture), 0) << path;
+    EXPECT_EQ(texture, untouched) << path;
+    EXPECT_EQ(next_texture_name(), before + 1) << path << ": a texture name was generated";
+  }
+  // The contents decide, not the name.
+  ASSERT_TRUE(place(picture_name("grey", {2, 2}), "pics/jpeg.bmp"));
+  uint32_t texture = untouched;
+  EXPECT_EQ(load_picture_texture("pics/jpeg.bmp", &texture), 1);
   if (texture != untouched) glDeleteTextures(1, &texture);
 }
 
