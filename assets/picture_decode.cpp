@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr const char* url_marker = "http://";
-
 // One TurboJPEG decompressor for the length of a call.
 class JpegDecompressor {
  public:
@@ -52,7 +50,7 @@ tjscalingfactor decode_scale(int width, int height, int need_width, int need_hei
 }  // namespace
 
 bool compose_picture_path(const char* path, char (&full)[picture_path_capacity]) {
-  if (std::strstr(path, url_marker) != nullptr) {
+  if (picture_path_is_url(path)) {
     const size_t length = std::strlen(path);
     if (length >= picture_path_capacity) return false;
     std::memcpy(full, path, length + 1);
@@ -116,7 +114,7 @@ bool load_picture_image(const char* path, int max_texture_size, PictureImage* ou
   char full[picture_path_capacity];
   if (!compose_picture_path(path, full)) return false;
   // A URL keeps its form through the path rule but is never fetched.
-  if (std::strstr(path, url_marker) != nullptr) return false;
+  if (picture_path_is_url(path)) return false;
   std::vector<uint8_t> bytes;
   if (!read_file_bytes(full, &bytes)) return false;
   return decode_picture(bytes.data(), bytes.size(), max_texture_size, out);

@@ -1,7 +1,7 @@
-// The rules every picture loader shares, whatever decodes the picture: the
-// texture size a picture gets, the formats and sizes taken, and the pixel
-// pass that turns the decoder's pixels into the texture's bytes. No GL, no
-// decoder, no platform.
+// The rules every picture loader shares, whatever decodes the picture: which
+// paths are never read, the texture size a picture gets, the formats and
+// sizes taken, and the pixel pass that turns the decoder's pixels into the
+// texture's bytes. No GL, no decoder, no platform.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +17,10 @@ bool has_jpeg_signature(const uint8_t* head, size_t size);
 
 // The fourth byte of every pixel the loader hands to GL.
 constexpr uint8_t picture_fourth_byte = 100;
+
+// Pictures are read from this machine only: a path containing "http://"
+// anywhere names a URL, which no loader ever fetches.
+bool picture_path_is_url(const char* path);
 
 // The texture size for a picture side of pixel_size pixels: the power of two
 // nearest to it on a log scale, after capping it at max_size.

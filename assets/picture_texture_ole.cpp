@@ -11,10 +11,10 @@
 
 #include "assets/picture_rules.h"
 #include "assets/picture_texture.h"
+#include "assets/picture_upload.h"
 
 namespace {
 
-constexpr const char* url_marker = "http://";
 constexpr int himetric_per_inch = 2540;
 
 // The working directory, a backslash, then path, in a MAX_PATH buffer. False
@@ -94,7 +94,7 @@ class MemoryDc {
 int load_picture_texture(const char* path, uint32_t* texture_out) {
   if (path == nullptr || texture_out == nullptr) return 0;
   // Pictures are read from this machine only: a URL is never fetched.
-  if (std::strstr(path, url_marker) != nullptr) return 0;
+  if (picture_path_is_url(path)) return 0;
   char full[MAX_PATH];
   if (!compose_full_path(path, full)) return 0;
   WCHAR wide[MAX_PATH];
@@ -153,13 +153,7 @@ int load_picture_texture(const char* path, uint32_t* texture_out) {
   uint8_t* pixels = static_cast<uint8_t*>(bits);
   picture_pixel_pass(PicturePixels::bgrx, pixels, pixels, static_cast<size_t>(width) * height);
 
-  glGenTextures(1, texture_out);
-  glBindTexture(GL_TEXTURE_2D, *texture_out);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  // Internal format 3: the texture keeps red, green and blue; the fourth
-  // byte of each pixel is dropped and sampled alpha is 1.
-  glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  upload_picture_texture(width, height, pixels, texture_out);
 
   // The context first, which lets go of the bitmap, then the bitmap; the
   // picture goes last, when `picture` leaves scope.

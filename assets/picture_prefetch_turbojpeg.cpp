@@ -108,7 +108,7 @@ class PicturePrefetch {
       // Only this thread touches an entry until it is marked done.
       std::vector<uint8_t> bytes;
       PictureImage image;
-      const bool decoded = std::strstr(p->full_path, "http://") == nullptr && read_file_bytes(p->full_path, &bytes) &&
+      const bool decoded = !picture_path_is_url(p->full_path) && read_file_bytes(p->full_path, &bytes) &&
                            decode_picture(bytes.data(), bytes.size(), max_picture_side, &image);
       {
         std::lock_guard<std::mutex> lock(mutex);
