@@ -3,13 +3,11 @@
 #include "platform/audio_output.h"
 
 #include "platform/capture/capture_clock.h"
+#include "platform/common/audio_fill_loop.h"
 
 namespace platform {
 
 namespace {
-
-// The most frames one fill takes.
-constexpr int chunk_frames = 1024;
 
 AudioOutputInfo open_info;
 AudioFill capture_fill = nullptr;
@@ -17,10 +15,6 @@ int64_t clock_ns = 0;
 int64_t open_ns = 0;
 int64_t filled = 0;
 CaptureListener listener = nullptr;
-
-int64_t frame_time_ns(int64_t frame, int rate) {
-  return open_ns + static_cast<int64_t>(static_cast<__int128>(frame) * 1000000000 / rate);
-}
 
 }  // namespace
 
@@ -48,17 +42,7 @@ int64_t audio_clock_ns() { return clock_ns; }
 
 void capture_clock_advance_to(int64_t ns) {
   if (ns <= clock_ns) return;
-  if (capture_fill) {
-    int16_t chunk[chunk_frames * audio_output_channels];
-    const int rate = open_info.rate;
-    const int64_t due = static_cast<int64_t>(static_cast<__int128>(ns - open_ns) * rate / 1000000000);
-    while (filled < due) {
-      const int frames = static_cast<int>(due - filled < chunk_frames ? due - filled : chunk_frames);
-      capture_fill(chunk, frames, frame_time_ns(filled, rate));
-      if (listener) listener(chunk, frames, frame_time_ns(filled, rate));
-      filled += frames;
-    }
-  }
+  if (capture_fill) fill_frames_due(capture_fill, listener, open_info.rate, open_ns, ns, &filled);
   clock_ns = ns;
 }
 

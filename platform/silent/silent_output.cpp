@@ -7,6 +7,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/common/audio_fill_loop.h"
+
 namespace platform {
 
 namespace {
@@ -18,8 +20,6 @@ constexpr std::chrono::milliseconds wake_period{10};
 // buffer queued ahead, so that the position between two wake-ups moves on
 // smoothly instead of waiting for the next fill.
 constexpr int64_t lead_ns = 40'000'000;
-// The most frames one fill takes (the chunk the thread writes into).
-constexpr int chunk_frames = 1024;
 
 struct Pacer {
   std::thread thread;
@@ -31,25 +31,13 @@ struct Pacer {
 
 Pacer pacer;
 
-// Clock time at which frame `frame` is heard, counted from `start_ns`.
-int64_t frame_time_ns(int64_t start_ns, int64_t frame, int rate) {
-  return start_ns + static_cast<int64_t>(static_cast<__int128>(frame) * 1000000000 / rate);
-}
-
 void run(int rate, AudioFill fill) {
-  int16_t chunk[chunk_frames * audio_output_channels];
   const int64_t start_ns = monotonic_clock_ns();
   int64_t filled = 0;
   std::unique_lock<std::mutex> lock(pacer.mutex);
   while (!pacer.stop) {
     lock.unlock();
-    const int64_t horizon_ns = monotonic_clock_ns() + lead_ns - start_ns;
-    const int64_t due = static_cast<int64_t>(static_cast<__int128>(horizon_ns) * rate / 1000000000);
-    while (filled < due) {
-      const int frames = static_cast<int>(due - filled < chunk_frames ? due - filled : chunk_frames);
-      fill(chunk, frames, frame_time_ns(start_ns, filled, rate));
-      filled += frames;
-    }
+    fill_frames_due(fill, nullptr, rate, start_ns, monotonic_clock_ns() + lead_ns, &filled);
     lock.lock();
     pacer.wake.wait_for(lock, wake_period, [] { return pacer.stop; });
   }
