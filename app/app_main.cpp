@@ -2,14 +2,13 @@
 
 #include "app/frame_pace.h"
 #include "app/gl_window.h"
+#include "platform/demo_screen.h"
 #include "platform/platform.h"
 
 using namespace platform;
 
 namespace {
 
-constexpr int window_width = 1024;
-constexpr int window_height = 768;
 constexpr int window_bits = 32;
 constexpr float run_seconds = 16.0f;
 
@@ -27,7 +26,7 @@ int app_main(void*, void*, char*, int) {
   // Zeroed, so a loop that ends before taking any message exits with 0.
   Message message{};
 
-  if (!gl_window.create("zarnic's engin", window_width, window_height, window_bits, gl_window.fullscreen)) {
+  if (!gl_window.create("zarnic's engin", demo_screen_width, demo_screen_height, window_bits, gl_window.fullscreen)) {
     return 0;
   }
 

@@ -19,7 +19,6 @@ namespace {
 constexpr float intro_end_seconds = 5.0f;
 constexpr float credits_start_seconds = 14.0f;
 
-constexpr int capture_size = 512;
 constexpr int sphere_slices = 32;
 constexpr int sphere_stacks = 32;
 

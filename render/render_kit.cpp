@@ -8,13 +8,9 @@
 #include <limits>
 #include <memory>
 
-namespace {
+#include "platform/demo_screen.h"
 
-// The capture pass draws into the lower-left 512 x 512 region; the screen
-// pass afterwards uses the whole 1024 x 768 window.
-constexpr GLsizei capture_size = 512;
-constexpr GLsizei screen_width = 1024;
-constexpr GLsizei screen_height = 768;
+namespace {
 
 // The blank texture's data is typed GL_UNSIGNED_INT: four bytes per component.
 constexpr uint64_t bytes_per_component = 4;
@@ -60,7 +56,7 @@ void RenderKit::end_capture(uint32_t texture) {
   glBindTexture(GL_TEXTURE_2D, texture);
   glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, capture_size, capture_size, 0);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glViewport(0, 0, screen_width, screen_height);
+  glViewport(0, 0, demo_screen_width, demo_screen_height);
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
   glPopMatrix();
 }

@@ -5,6 +5,11 @@
 
 #include <cstdint>
 
+// The capture pass draws into the lower-left capture_size x capture_size
+// region and copies it into a texture of that size; the screen pass
+// afterwards uses the whole window.
+constexpr int capture_size = 512;
+
 class RenderKit {
  public:
   void blend_additive();

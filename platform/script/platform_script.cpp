@@ -7,6 +7,7 @@
 #include <set>
 
 #include "platform/common/message_queue.h"
+#include "platform/demo_screen.h"
 #include "platform/platform.h"
 #include "platform/script/script_records.h"
 
@@ -162,8 +163,8 @@ int32_t change_display_settings(const DisplayMode* mode, uint32_t flags) {
   }
   state.calls.push_back("change_display");
   state.display_mode = *mode;
-  // The stand-in screen is 1024x768, at any depth.
-  const bool offered = mode->pels_width == 1024 && mode->pels_height == 768;
+  // The stand-in screen has the demo's size, at any depth.
+  const bool offered = mode->pels_width == demo_screen_width && mode->pels_height == demo_screen_height;
   if (step_fails(script::Step::change_display) || flags != CDS_FULLSCREEN || !offered) {
     return DISP_CHANGE_BADMODE;
   }

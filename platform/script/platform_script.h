@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/demo_screen.h"
 #include "platform/platform.h"
 
 namespace platform::script {
@@ -20,7 +21,7 @@ namespace platform::script {
 // Creates an offscreen Mesa GL context with a width x height RGBA colour
 // buffer and a 32-bit-class depth buffer, and makes it current. For tests
 // and tools that need real GL without a window. Returns false on failure.
-bool make_offscreen_gl(int width = 1024, int height = 768);
+bool make_offscreen_gl(int width = demo_screen_width, int height = demo_screen_height);
 
 // The colour buffer of the current offscreen context (RGBA, bottom row
 // first), or null when none is current.

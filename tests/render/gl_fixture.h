@@ -11,8 +11,8 @@
 
 #include "platform/script/platform_script.h"
 
-constexpr int screen_width = 1024;
-constexpr int screen_height = 768;
+constexpr int screen_width = demo_screen_width;
+constexpr int screen_height = demo_screen_height;
 
 struct FeedbackVertex {
   float x, y, z;     // window coordinates

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/demo_screen.h"
+
 struct AVFormatContext;
 struct AVCodecContext;
 struct AVStream;
@@ -17,8 +19,8 @@ struct SwsContext;
 namespace capture {
 
 struct VideoSettings {
-  int width = 1024;
-  int height = 768;
+  int width = demo_screen_width;
+  int height = demo_screen_height;
   int fps = 60;
   int audio_rate = 44100;  // 16-bit stereo
   // Lossless H.264 in RGB and ALAC audio: every pixel and sample exact.

@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/demo_screen.h"
+
 namespace show {
 
-constexpr int screen_width = 1024;
-constexpr int screen_height = 768;
+constexpr int screen_width = demo_screen_width;
+constexpr int screen_height = demo_screen_height;
 
 // Makes the offscreen 1024 x 768 context current, undoes whatever an earlier
 // show in this process left in it, and resizes the window to 1024 x 768 (band
