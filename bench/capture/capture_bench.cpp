@@ -18,13 +18,11 @@ Scene scene;
 
 int main(int argc, char** argv) {
   capture::Options options;
-  std::string error;
-  if (!capture::parse_options(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "bench_capture: %s\n%s\n", error.c_str(), capture::usage_text());
-    return 2;
-  }
+  const int status = capture::take_command_line("bench_capture", argc, argv, &options);
+  if (status >= 0) return status;
   av_log_set_level(AV_LOG_ERROR);
   capture::CaptureReport report;
+  std::string error;
   if (!capture::run_capture(options, false, &report, &error)) {
     std::fprintf(stderr, "bench_capture: %s\n", error.c_str());
     return 1;

@@ -212,6 +212,7 @@ TEST_F(CaptureWhole, BadInputFailsWithAReasonAndLeavesNoFile) {
       {"", 2, "no output file"},
       {"/no/such/folder/x.mp4", 1, "cannot write in '/no/such/folder'"},
       {plain_file + "/x.mp4", 1, "cannot write in"},
+      {"/proc/x.mp4", 1, "cannot write in '/proc': its file system takes no new files"},
       {dir + "/folder", 1, "is a folder"},
       {dir + "/folder/", 1, "names a folder"},
   };
@@ -253,9 +254,10 @@ TEST_F(CaptureWhole, AnInterruptedCaptureLeavesNoFile) {
   // its own handler in place, which on a busy machine can come after 2 s, so
   // the signal is sent again each second until the tool has ended (a child
   // not yet waited for stays as a zombie, which kill would still reach).
-  const Outcome r = run("cd " + source_dir + " && (" + capture_tool + " --fps 30 --seconds 60 " + dir +
-                        "/long.mp4 & pid=$!; sleep 2; while ps -o stat= -p $pid | grep -qv Z; do kill -INT $pid; sleep 1; done; "
-                        "wait $pid)");
+  const Outcome r =
+      run("cd " + source_dir + " && (" + capture_tool + " --fps 30 --seconds 60 " + dir +
+          "/long.mp4 & pid=$!; sleep 2; while ps -o stat= -p $pid | grep -qv Z; do kill -INT $pid; sleep 1; done; "
+          "wait $pid)");
   EXPECT_NE(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("interrupted"), std::string::npos) << r.output;
   EXPECT_TRUE(listing(dir).empty());

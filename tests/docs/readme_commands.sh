@@ -4,12 +4,12 @@
 #
 #   readme_commands.sh BUILD_DIR      (from the repository root)
 #
-# The quick ones are run (render_frames, test.sh's usage); the rest are
-# checked for what they need: the script exists and parses, the build target
-# exists, the program is built, the file they move to is there. The
-# documents' build/ is BUILD_DIR here, and their /tmp a folder of the test's
-# own. A command of a kind this script does not know fails the test: say
-# here how to check it.
+# The quick ones are run (render_frames, every tool's --help, test.sh's
+# usage); the rest are checked for what they need: the script exists and
+# parses, the build target exists, the program is built, the file they move
+# to is there. The documents' build/ is BUILD_DIR here, and their /tmp a
+# folder of the test's own. A command of a kind this script does not know
+# fails the test: say here how to check it.
 set -u
 build=$(realpath "$1")
 work=$(mktemp -d)
@@ -61,6 +61,13 @@ check_step() {
       ;;
     "xvfb-run "*)
       check_step "build/${step#* build/}"  # the program it runs
+      ;;
+    build/*" --help")
+      # A tool's usage: printed on stdout with exit status 0, and nothing
+      # made in the folder it runs in (no "--help" taken for a file name).
+      "$build/${words[0]#build/}" --help >"$work/output" 2>&1 || fail "exit status $?"
+      grep -q '^usage: ' "$work/output" || fail "no usage line: $(head -n 2 "$work/output")"
+      [ ! -e ./--help ] || { rm -rf ./--help; fail "made a file or folder named --help"; }
       ;;
     build/tools/render_frames/render_frames*)
       local run="" word

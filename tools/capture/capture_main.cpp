@@ -21,11 +21,8 @@ Scene scene;
 
 int main(int argc, char** argv) {
   capture::Options options;
-  std::string error;
-  if (!capture::parse_options(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "zarnic_capture: %s\n%s\n", error.c_str(), capture::usage_text());
-    return 2;
-  }
+  const int status = capture::take_command_line("zarnic_capture", argc, argv, &options);
+  if (status >= 0) return status;
   // The encoders' own chatter (settings, statistics) is no news to a user.
   av_log_set_level(AV_LOG_ERROR);
   // Ctrl-C ends the capture cleanly: the unfinished file is removed.
@@ -33,6 +30,7 @@ int main(int argc, char** argv) {
   std::signal(SIGTERM, capture::request_stop);
 
   capture::CaptureReport report;
+  std::string error;
   if (!capture::run_capture(options, isatty(STDERR_FILENO) != 0, &report, &error)) {
     std::fprintf(stderr, "zarnic_capture: %s; no file written\n", error.c_str());
     return 1;

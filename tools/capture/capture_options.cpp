@@ -1,6 +1,7 @@
 #include "tools/capture/capture_options.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -23,11 +24,26 @@ bool parse_int(const char* text, long* value) {
 }  // namespace
 
 const char* usage_text() {
-  return "usage: zarnic_capture [--fps N] [--frame-step X|measured] [--seconds S] [--from S] [--lossless] OUT.mp4";
+  return "usage: zarnic_capture [--fps N] [--frame-step X|measured] [--seconds S] [--from S] [--lossless] OUT.mp4\n"
+         "Records the show at its designed pace, frame by frame, with its music; run from the folder that holds "
+         "data/.\n"
+         "  --fps N         video frames a second, a whole number from 1 to 1000 (default 60)\n"
+         "  --seconds S     length of the video, above 0 and at most 86400, at least one frame (default 17)\n"
+         "  --from S        music position of the first frame, 0 to 86400 (default 0)\n"
+         "  --frame-step X  frame_step of every frame, 0 or more (default: the designed pace)\n"
+         "  --frame-step measured  this machine's counter-read cost, as the demo measures it\n"
+         "  --lossless      lossless H.264 in RGB and ALAC audio (default H.264 4:2:0 and AAC)";
 }
 
 bool parse_options(int argc, const char* const* argv, Options* options, std::string* error) {
   *options = Options{};
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      *options = Options{};
+      options->help = true;
+      return true;
+    }
+  }
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool takes_value = arg == "--fps" || arg == "--frame-step" || arg == "--seconds" || arg == "--from";
@@ -89,6 +105,19 @@ bool parse_options(int argc, const char* const* argv, Options* options, std::str
     return false;
   }
   return true;
+}
+
+int take_command_line(const char* program, int argc, const char* const* argv, Options* options) {
+  std::string error;
+  if (!parse_options(argc, argv, options, &error)) {
+    std::fprintf(stderr, "%s: %s\n%s\n", program, error.c_str(), usage_text());
+    return 2;
+  }
+  if (options->help) {
+    std::printf("%s\n", usage_text());
+    return 0;
+  }
+  return -1;
 }
 
 }  // namespace capture

@@ -28,13 +28,21 @@ struct Options {
   StepMode step_mode = StepMode::designed;
   float frame_step = 0.0f;  // StepMode::fixed only
   bool lossless = false;    // lossless RGB video and audio (tests, archiving)
+  bool help = false;        // --help: print usage_text() and do nothing else
   std::string out_path;
 };
 
-// Parses argv; on a bad command line returns false and puts the reason,
+// Parses argv; --help (or -h) anywhere sets only `help`. On a bad command line returns false and puts the reason,
 // one line without a trailing newline, in *error.
 bool parse_options(int argc, const char* const* argv, Options* options, std::string* error);
 
+// The usage line and every option with its default and limits.
 const char* usage_text();
+
+// The command line as a program's main takes it: on --help prints the usage
+// on stdout and returns 0; on a bad command line prints "PROGRAM: reason"
+// and the usage on stderr and returns 2; otherwise returns -1 and the
+// program goes on with *options.
+int take_command_line(const char* program, int argc, const char* const* argv, Options* options);
 
 }  // namespace capture

@@ -48,6 +48,17 @@ std::string name_of(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A new stream of the file, an encoder context for codec and a frame to
+// fill; false when any of them could not be had (what was made is freed
+// with the rest of the file).
+bool new_encoder_stream(AVFormatContext* format, const AVCodec* codec, AVStream** stream, AVCodecContext** context,
+                        AVFrame** frame) {
+  *stream = avformat_new_stream(format, nullptr);
+  *context = avcodec_alloc_context3(codec);
+  *frame = av_frame_alloc();
+  return *stream != nullptr && *context != nullptr && *frame != nullptr;
+}
+
 }  // namespace
 
 bool VideoFile::open(const std::string& path, const VideoSettings& wanted, std::string* error) {
@@ -69,7 +80,15 @@ bool VideoFile::open(const std::string& path, const VideoSettings& wanted, std::
   std::string pattern = folder_of(path) + "/." + name_of(path) + ".partial-XXXXXX";
   const int fd = mkstemp(pattern.data());
   if (fd < 0) {
-    *error = "cannot write in '" + folder_of(path) + "': " + std::strerror(errno);
+    const int reason = errno;
+    struct stat folder;
+    // A folder that exists but whose file system makes no files (/proc)
+    // answers "No such file or directory", which names the wrong thing.
+    if (reason == ENOENT && stat(folder_of(path).c_str(), &folder) == 0 && S_ISDIR(folder.st_mode)) {
+      *error = "cannot write in '" + folder_of(path) + "': its file system takes no new files";
+    } else {
+      *error = "cannot write in '" + folder_of(path) + "': " + std::strerror(reason);
+    }
     return false;
   }
   close(fd);
@@ -115,10 +134,7 @@ bool VideoFile::open_video(std::string* error) {
         settings.lossless ? "no lossless H.264 encoder (libx264rgb) in this FFmpeg" : "no H.264 encoder in this FFmpeg";
     return false;
   }
-  video_stream = avformat_new_stream(format, nullptr);
-  video_codec = avcodec_alloc_context3(codec);
-  video_frame = av_frame_alloc();
-  if (video_stream == nullptr || video_codec == nullptr || video_frame == nullptr) {
+  if (!new_encoder_stream(format, codec, &video_stream, &video_codec, &video_frame)) {
     *error = "out of memory setting up the video encoder";
     return false;
   }
@@ -177,10 +193,7 @@ bool VideoFile::open_audio(std::string* error) {
     *error = settings.lossless ? "no ALAC encoder in this FFmpeg" : "no AAC encoder in this FFmpeg";
     return false;
   }
-  audio_stream = avformat_new_stream(format, nullptr);
-  audio_codec = avcodec_alloc_context3(codec);
-  audio_frame = av_frame_alloc();
-  if (audio_stream == nullptr || audio_codec == nullptr || audio_frame == nullptr) {
+  if (!new_encoder_stream(format, codec, &audio_stream, &audio_codec, &audio_frame)) {
     *error = "out of memory setting up the audio encoder";
     return false;
   }

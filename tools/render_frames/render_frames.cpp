@@ -45,10 +45,21 @@ struct Options {
   std::vector<Moment> moments;
 };
 
-void usage() {
-  std::fprintf(stderr,
+void print_usage(FILE* to) {
+  std::fprintf(to,
                "usage: render_frames [--frame-step F] [--warmup N] [--data DIR] [--out DIR] "
-               "SECONDS[:BASS][@WARMUP][/STEP]...\n");
+               "SECONDS[:BASS][@WARMUP][/STEP]...\n"
+               "Renders each moment of the show offscreen to OUT/frame_NNN.png, in the order given; the\n"
+               "animation carries over from one moment to the next.\n"
+               "  SECONDS      music position (the main phase starts at 5.0)\n"
+               "  :BASS        value of the lowest spectrum band (default 0)\n"
+               "  @WARMUP      frames drawn at that position before the saved one (default --warmup)\n"
+               "  /STEP        frame_step of those frames (default --frame-step)\n"
+               "  --frame-step F  default frame_step (%g, one frame at the designed pace)\n"
+               "  --warmup N      default warm-up frames (0)\n"
+               "  --data DIR      folder that holds data/ (default .)\n"
+               "  --out DIR       existing folder for the PNG files (default .)\n",
+               static_cast<double>(designed_frame_step));
 }
 
 bool parse_number(const char* text, double* value) {
@@ -57,29 +68,28 @@ bool parse_number(const char* text, double* value) {
   return end != text && *end == '\0';
 }
 
+// Takes `mark` and the number after it off the end of *rest. True when
+// there is no mark, or a number follows it.
+bool take_suffix(std::string* rest, char mark, bool* found, double* value) {
+  const size_t at = rest->find(mark);
+  *found = at != std::string::npos;
+  if (!*found) return true;
+  if (!parse_number(rest->substr(at + 1).c_str(), value)) return false;
+  *rest = rest->substr(0, at);
+  return true;
+}
+
 bool parse_moment(const std::string& text, Moment* moment) {
   std::string rest = text;
-  const size_t slash = rest.find('/');
-  if (slash != std::string::npos) {
-    double step = 0.0;
-    if (!parse_number(rest.substr(slash + 1).c_str(), &step) || step < 0) return false;
-    moment->frame_step = static_cast<float>(step);
-    rest = rest.substr(0, slash);
-  }
-  const size_t at = rest.find('@');
-  if (at != std::string::npos) {
-    double warmup = 0.0;
-    if (!parse_number(rest.substr(at + 1).c_str(), &warmup) || warmup < 0) return false;
-    moment->warmup = static_cast<long>(warmup);
-    rest = rest.substr(0, at);
-  }
-  const size_t colon = rest.find(':');
-  if (colon != std::string::npos) {
-    double bass = 0.0;
-    if (!parse_number(rest.substr(colon + 1).c_str(), &bass)) return false;
-    moment->bass = static_cast<float>(bass);
-    rest = rest.substr(0, colon);
-  }
+  bool found = false;
+  double value = 0.0;
+  // Taken from the end: /STEP, then @WARMUP, then :BASS.
+  if (!take_suffix(&rest, '/', &found, &value) || (found && value < 0)) return false;
+  if (found) moment->frame_step = static_cast<float>(value);
+  if (!take_suffix(&rest, '@', &found, &value) || (found && value < 0)) return false;
+  if (found) moment->warmup = static_cast<long>(value);
+  if (!take_suffix(&rest, ':', &found, &value)) return false;
+  if (found) moment->bass = static_cast<float>(value);
   return parse_number(rest.c_str(), &moment->seconds) && moment->seconds >= 0.0;
 }
 
@@ -110,9 +120,13 @@ bool parse_options(int argc, char** argv, Options* options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    print_usage(stdout);
+    return 0;
+  }
   Options options;
   if (!parse_options(argc, argv, &options)) {
-    usage();
+    print_usage(stderr);
     return 2;
   }
   // Output paths are taken relative to where the tool was started, the data
@@ -136,7 +150,8 @@ int main(int argc, char** argv) {
   }
   show::reset_show_state();
   show::start_show();
-  for (const std::string& line : show::missing_data()) std::fprintf(stderr, "render_frames: warning: %s\n", line.c_str());
+  for (const std::string& line : show::missing_data())
+    std::fprintf(stderr, "render_frames: warning: %s\n", line.c_str());
 
   int index = 0;
   for (const Moment& moment : options.moments) {
