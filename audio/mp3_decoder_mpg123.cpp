@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "audio/mpg123_format.h"
+
 namespace {
 
 // Larger inputs are refused (about 2.5 hours of 320 kbit/s audio).
@@ -74,15 +76,9 @@ bool start_decoding(Mp3Decoder* d, Mp3Format* format) {
   d->handle = mpg123_new(nullptr, nullptr);
   if (!d->handle) return false;
   mpg123_handle* mh = d->handle;
-  const long* rates = nullptr;
-  size_t rate_count = 0;
-  mpg123_rates(&rates, &rate_count);
-  bool ok = mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0) == MPG123_OK &&
-            mpg123_format_none(mh) == MPG123_OK;
-  for (size_t i = 0; ok && i < rate_count; ++i)
-    ok = mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16) == MPG123_OK;
-  ok = ok && mpg123_replace_reader_handle(mh, reader_read, reader_seek, nullptr) == MPG123_OK &&
-       mpg123_open_handle(mh, d) == MPG123_OK;
+  bool ok = ask_for_16_bit_output(mh) &&
+            mpg123_replace_reader_handle(mh, reader_read, reader_seek, nullptr) == MPG123_OK &&
+            mpg123_open_handle(mh, d) == MPG123_OK;
   int encoding = 0;
   ok = ok && mpg123_getformat(mh, &d->rate, &d->channels, &encoding) == MPG123_OK;
   if (!ok || encoding != MPG123_ENC_SIGNED_16 || (d->channels != 1 && d->channels != 2) || d->rate <= 0) return false;

@@ -15,6 +15,7 @@
 
 #include "assets/file_bytes.h"
 #include "assets/mesh.h"
+#include "assets/picture_decode.h"
 #include "assets/picture_texture.h"
 #include "platform/script/platform_script.h"
 #include "tools/datagen/mesh_writer.h"
@@ -115,8 +116,9 @@ void BM_LoadDefaultDataSet(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadDefaultDataSet)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The same pictures without GL: decoding and resampling alone.
-void BM_DecodeDefaultPictures(benchmark::State& state) {
+// The same pictures without GL: decoding and resampling alone, with the
+// current resampler or the earlier one (stb_image_resize), side by side.
+void decode_default_pictures(benchmark::State& state, bool earlier) {
   state.SetLabel(enter_data_set_directory());
   std::vector<std::vector<uint8_t>> jpegs;
   for (const char* path : picture_paths) {
@@ -126,31 +128,18 @@ void BM_DecodeDefaultPictures(benchmark::State& state) {
   for (auto _ : state) {
     for (const auto& jpeg : jpegs) {
       PictureImage image;
-      if (!decode_picture(jpeg.data(), jpeg.size(), 16384, &image)) {
-        state.SkipWithError("picture did not decode");
-      }
+      const bool ok =
+          earlier ? reference_picture(jpeg, 16384, &image) : decode_picture(jpeg.data(), jpeg.size(), 16384, &image);
+      if (!ok) state.SkipWithError("picture did not decode");
       benchmark::DoNotOptimize(image.rgba.data());
     }
   }
 }
+
+void BM_DecodeDefaultPictures(benchmark::State& state) { decode_default_pictures(state, false); }
 BENCHMARK(BM_DecodeDefaultPictures)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The same with the earlier resampler (stb_image_resize), side by side.
-void BM_DecodeDefaultPicturesEarlierResampler(benchmark::State& state) {
-  state.SetLabel(enter_data_set_directory());
-  std::vector<std::vector<uint8_t>> jpegs;
-  for (const char* path : picture_paths) {
-    jpegs.emplace_back();
-    read_file_bytes(path, &jpegs.back());
-  }
-  for (auto _ : state) {
-    for (const auto& jpeg : jpegs) {
-      PictureImage image;
-      if (!reference_picture(jpeg, 16384, &image)) state.SkipWithError("picture did not decode");
-      benchmark::DoNotOptimize(image.rgba.data());
-    }
-  }
-}
+void BM_DecodeDefaultPicturesEarlierResampler(benchmark::State& state) { decode_default_pictures(state, true); }
 BENCHMARK(BM_DecodeDefaultPicturesEarlierResampler)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One picture at a time (first argument: its place in the loading order),

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/band_levels.h"
+#include "audio/mpg123_format.h"
 #include "tests/support/lame_encode.h"
 #include "tests/windows/reference_set.h"
 
@@ -34,14 +35,8 @@ bool decode(const std::string& path, std::vector<int16_t>* out, int* rate, int* 
   long r = 0;
   int c = 0, encoding = 0;
   // 16-bit at the file's own rate and channels, as the demo decodes.
-  const long* rates = nullptr;
-  size_t rate_count = 0;
-  mpg123_rates(&rates, &rate_count);
-  bool ok = mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0) == MPG123_OK &&
-            mpg123_format_none(mh) == MPG123_OK;
-  for (size_t i = 0; ok && i < rate_count; ++i)
-    ok = mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16) == MPG123_OK;
-  ok = ok && mpg123_open(mh, path.c_str()) == MPG123_OK && mpg123_getformat(mh, &r, &c, &encoding) == MPG123_OK;
+  bool ok = ask_for_16_bit_output(mh) && mpg123_open(mh, path.c_str()) == MPG123_OK &&
+            mpg123_getformat(mh, &r, &c, &encoding) == MPG123_OK;
   unsigned char chunk[16384];
   size_t done = 0;
   int result = MPG123_OK;

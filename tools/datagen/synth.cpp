@@ -123,18 +123,28 @@ std::vector<float> bass_voice(double hz, double seconds, float gain) {
   return out;
 }
 
-std::vector<float> hat_voice(double decay_seconds, float gain, uint32_t seed) {
-  const size_t total = frames_for(decay_seconds * 6.0);
+namespace {
+
+// White noise through two one-pole high-passes at cutoff_hz, each frame
+// scaled by envelope(n, t) and gain: the metallic voices (hats, crash).
+template <typename Envelope>
+std::vector<float> high_passed_noise(size_t total, uint32_t seed, double cutoff_hz, float gain, Envelope envelope) {
   std::vector<float> noise = white_noise(total, seed);
   OnePole high1, high2;
-  high1.set_cutoff(7000.0);
-  high2.set_cutoff(7000.0);
+  high1.set_cutoff(cutoff_hz);
+  high2.set_cutoff(cutoff_hz);
   for (size_t n = 0; n < total; ++n) {
     const double t = static_cast<double>(n) / sample_rate;
-    const float env = static_cast<float>(std::exp(-t / decay_seconds));
-    noise[n] = high2.highpass(high1.highpass(noise[n])) * env * gain;
+    noise[n] = high2.highpass(high1.highpass(noise[n])) * envelope(n, t) * gain;
   }
   return noise;
+}
+
+}  // namespace
+
+std::vector<float> hat_voice(double decay_seconds, float gain, uint32_t seed) {
+  return high_passed_noise(frames_for(decay_seconds * 6.0), seed, 7000.0, gain,
+                           [&](size_t, double t) { return static_cast<float>(std::exp(-t / decay_seconds)); });
 }
 
 std::vector<float> clap_voice(float gain, uint32_t seed) {
@@ -156,16 +166,9 @@ std::vector<float> clap_voice(float gain, uint32_t seed) {
 
 std::vector<float> crash_voice(float gain, uint32_t seed) {
   const size_t total = frames_for(2.2);
-  std::vector<float> noise = white_noise(total, seed);
-  OnePole high1, high2;
-  high1.set_cutoff(3500.0);
-  high2.set_cutoff(3500.0);
-  for (size_t n = 0; n < total; ++n) {
-    const double t = static_cast<double>(n) / sample_rate;
-    const double env = std::exp(-t / 0.45) * attack_release(n, total, 0.001, 0.3);
-    noise[n] = high2.highpass(high1.highpass(noise[n])) * static_cast<float>(env) * gain;
-  }
-  return noise;
+  return high_passed_noise(total, seed, 3500.0, gain, [&](size_t n, double t) {
+    return static_cast<float>(std::exp(-t / 0.45) * attack_release(n, total, 0.001, 0.3));
+  });
 }
 
 std::vector<float> riser_voice(double seconds, float gain, uint32_t seed) {

@@ -11,6 +11,15 @@ namespace {
 FT_Library as_library(void* p) { return static_cast<FT_Library>(p); }
 FT_Face as_face(void* p) { return static_cast<FT_Face>(p); }
 
+// The kerning between two glyphs in 26.6 fixed point; 0 at the start of a
+// line, for a glyph the font lacks, or in a font without kerning.
+long kerning(FT_Face face, FT_UInt previous, FT_UInt glyph) {
+  if (!previous || !glyph || !FT_HAS_KERNING(face)) return 0;
+  FT_Vector kern;
+  FT_Get_Kerning(face, previous, glyph, FT_KERNING_DEFAULT, &kern);
+  return kern.x;
+}
+
 }  // namespace
 
 TextRender::TextRender(const char* font_file) {
@@ -35,11 +44,7 @@ int TextRender::measure(const std::u32string& text, int pixel_size, int letter_s
   FT_UInt previous = 0;
   for (char32_t c : text) {
     const FT_UInt glyph = FT_Get_Char_Index(face, c);
-    if (previous && glyph && FT_HAS_KERNING(face)) {
-      FT_Vector kern;
-      FT_Get_Kerning(face, previous, glyph, FT_KERNING_DEFAULT, &kern);
-      pen += kern.x;
-    }
+    pen += kerning(face, previous, glyph);
     if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) == 0) pen += face->glyph->advance.x;
     pen += letter_spacing * 64;
     previous = glyph;
@@ -57,11 +62,7 @@ void TextRender::draw_centred(Mask& mask, const std::u32string& text, int pixel_
   FT_UInt previous = 0;
   for (char32_t c : text) {
     const FT_UInt glyph = FT_Get_Char_Index(face, c);
-    if (previous && glyph && FT_HAS_KERNING(face)) {
-      FT_Vector kern;
-      FT_Get_Kerning(face, previous, glyph, FT_KERNING_DEFAULT, &kern);
-      pen += kern.x;
-    }
+    pen += kerning(face, previous, glyph);
     previous = glyph;
     if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER) != 0) continue;
     const FT_GlyphSlot slot = face->glyph;
