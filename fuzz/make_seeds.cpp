@@ -20,6 +20,7 @@
 #include "jpeg_writer.h"
 #include "mesh_heart.h"
 #include "mesh_writer.h"
+#include "tests/support/mesh_samples.h"
 
 namespace fs = std::filesystem;
 
@@ -42,16 +43,7 @@ bool write_meshes(const fs::path& dir) {
   MeshData empty;
   ok &= write_file(dir / "empty.b3df", encode_mesh(empty));
 
-  MeshData triangle;
-  triangle.x = {0, 1, 0};
-  triangle.y = {0, 0, 1};
-  triangle.z = {0, 0, 0};
-  triangle.s = {0, 1, 0};
-  triangle.t = {0, 0, 1};
-  triangle.first = {2};
-  triangle.second = {0};
-  triangle.third = {1};
-  triangle.btx_word = 0xDEADBEEF;
+  const MeshData triangle = one_triangle();
   ok &= write_file(dir / "triangle.b3df", encode_mesh(triangle));
 
   Bytes trailing = encode_mesh(triangle);

@@ -88,6 +88,20 @@ class MeshDraw : public ::testing::Test {
     return polygons;
   }
 
+  // Checks the two triangles feedback reports: corner c of triangle k is
+  // vertex order[k][c] of the file, as check(corner, vertex) finds it.
+  template <typename Check>
+  static void expect_two_triangles(const std::vector<FedBackPolygon>& polygons, const int (&order)[2][3], Check check) {
+    ASSERT_EQ(polygons.size(), 2u);
+    for (int k = 0; k < 2; ++k) {
+      ASSERT_EQ(polygons[k].corners.size(), 3u);
+      for (int c = 0; c < 3; ++c) {
+        SCOPED_TRACE(testing::Message() << "triangle " << k << " corner " << c);
+        check(polygons[k].corners[c], order[k][c]);
+      }
+    }
+  }
+
   // With identity matrices the window position follows from the viewport.
   static void expect_at_position(const FedBackVertex& v, float x, float y, float z) {
     EXPECT_NEAR(v.window[0], (x + 1.0f) * width / 2, 1e-3);
@@ -118,22 +132,14 @@ TEST_F(MeshDraw, SendsCornersInFileOrderWithTheirTextureCoordinates) {
   glGenTextures(1, &caller_texture);
   glBindTexture(GL_TEXTURE_2D, caller_texture);
 
-  const std::vector<FedBackPolygon> polygons = feedback_of(mesh);
-  ASSERT_EQ(polygons.size(), 2u);
   const int expected_order[2][3] = {{2, 0, 1}, {3, 1, 0}};
-  for (int k = 0; k < 2; ++k) {
-    ASSERT_EQ(polygons[k].corners.size(), 3u);
-    for (int c = 0; c < 3; ++c) {
-      SCOPED_TRACE(testing::Message() << "triangle " << k << " corner " << c);
-      const int v = expected_order[k][c];
-      const FedBackVertex& fed = polygons[k].corners[c];
-      expect_at_position(fed, file.x[v], file.y[v], file.z[v]);
-      EXPECT_FLOAT_EQ(fed.tex[0], file.s[v]);
-      EXPECT_FLOAT_EQ(fed.tex[1], file.t[v]);
-      // draw sets no colour: the caller's stays.
-      EXPECT_FLOAT_EQ(fed.color[2], 0.75f);
-    }
-  }
+  expect_two_triangles(feedback_of(mesh), expected_order, [&](const FedBackVertex& fed, int v) {
+    expect_at_position(fed, file.x[v], file.y[v], file.z[v]);
+    EXPECT_FLOAT_EQ(fed.tex[0], file.s[v]);
+    EXPECT_FLOAT_EQ(fed.tex[1], file.t[v]);
+    // draw sets no colour: the caller's stays.
+    EXPECT_FLOAT_EQ(fed.color[2], 0.75f);
+  });
   EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
   GLint bound = -1;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
@@ -177,19 +183,12 @@ TEST_F(MeshDraw, NormalIsTheUnnormalisedPosition) {
   const std::vector<FedBackPolygon> polygons = feedback_of(mesh);
   glDisable(GL_LIGHTING);
 
-  ASSERT_EQ(polygons.size(), 2u);
   const int expected_order[2][3] = {{0, 1, 2}, {3, 2, 0}};
-  for (int k = 0; k < 2; ++k) {
-    ASSERT_EQ(polygons[k].corners.size(), 3u);
-    for (int c = 0; c < 3; ++c) {
-      SCOPED_TRACE(testing::Message() << "triangle " << k << " corner " << c);
-      const int v = expected_order[k][c];
-      const FedBackVertex& fed = polygons[k].corners[c];
-      EXPECT_NEAR(fed.color[0], file.x[v], 1e-5);
-      EXPECT_NEAR(fed.color[1], file.y[v], 1e-5);
-      EXPECT_NEAR(fed.color[2], file.z[v], 1e-5);
-    }
-  }
+  expect_two_triangles(polygons, expected_order, [&](const FedBackVertex& fed, int v) {
+    EXPECT_NEAR(fed.color[0], file.x[v], 1e-5);
+    EXPECT_NEAR(fed.color[1], file.y[v], 1e-5);
+    EXPECT_NEAR(fed.color[2], file.z[v], 1e-5);
+  });
 }
 
 TEST_F(MeshDraw, EmptyMeshDrawsNothingButEnablesTexturing) {

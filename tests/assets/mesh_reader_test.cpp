@@ -50,6 +50,16 @@ void expect_loaded_as(const Mesh& mesh, const MeshData& file) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(mesh.bcl_words[i], file.bcl_words[i]) << i;
 }
 
+// Loads bytes that hold file's one-triangle mesh up to its last word (byte
+// 111) and checks what the reader made of them.
+void expect_one_triangle_loads(const std::vector<uint8_t>& bytes, const MeshData& file) {
+  Mesh mesh;
+  const MeshLoadResult result = mesh.load_bytes(bytes.data(), bytes.size());
+  ASSERT_TRUE(result.ok) << result.offset << ": " << result.reason;
+  EXPECT_EQ(result.offset, 111u);
+  expect_loaded_as(mesh, file);
+}
+
 TEST(MeshReader, EmptyMeshIs45BytesAndLoadsEmpty) {
   MeshData file;
   file.btx_word = 1;
@@ -76,11 +86,7 @@ TEST(MeshReader, OneTriangleFileLoadsExactly) {
   EXPECT_EQ(bytes[54], 0);
   EXPECT_EQ(std::string(bytes.begin() + 59, bytes.begin() + 62), "TEX");
 
-  Mesh mesh;
-  const MeshLoadResult result = mesh.load_bytes(bytes.data(), bytes.size());
-  ASSERT_TRUE(result.ok) << result.offset << ": " << result.reason;
-  EXPECT_EQ(result.offset, 111u);
-  expect_loaded_as(mesh, file);
+  expect_one_triangle_loads(bytes, file);
 }
 
 TEST(MeshReader, BytesAfterTheLastWordAreIgnored) {
@@ -89,11 +95,7 @@ TEST(MeshReader, BytesAfterTheLastWordAreIgnored) {
   const std::string trailer = "ZAR\xff\xff\xff\x7f garbage that looks like another header";
   bytes.insert(bytes.end(), trailer.begin(), trailer.end());
 
-  Mesh mesh;
-  const MeshLoadResult result = mesh.load_bytes(bytes.data(), bytes.size());
-  ASSERT_TRUE(result.ok) << result.offset << ": " << result.reason;
-  EXPECT_EQ(result.offset, 111u);
-  expect_loaded_as(mesh, file);
+  expect_one_triangle_loads(bytes, file);
 }
 
 TEST(MeshReader, VerticesBeyondTheIndexRangeLoad) {

@@ -30,7 +30,14 @@ Animation animation_now() { return {intro_z, sphere_spin, mesh_spin, mesh_z, fad
 
 struct Viewport {
   GLint x, y, width, height;
+  bool operator==(const Viewport& other) const {
+    return x == other.x && y == other.y && width == other.width && height == other.height;
+  }
 };
+
+void PrintTo(const Viewport& v, std::ostream* out) {
+  *out << "(" << v.x << ", " << v.y << ", " << v.width << ", " << v.height << ")";
+}
 
 Viewport viewport_now() {
   GLint v[4];
@@ -283,11 +290,7 @@ TEST_F(SceneRenderTest, SphereIIsTurnedIDegreesBehindTheSpin) {
 TEST_F(SceneRenderTest, EachPhaseLeavesTheStateTheNextFrameDrawsIn) {
   for (int i = 0; i < 3; ++i) {
     frame_at(0.5 + i * 0.1, bass_hit, 0.1f);
-    const Viewport v = viewport_now();
-    EXPECT_EQ(v.x, 0);
-    EXPECT_EQ(v.y, 100);
-    EXPECT_EQ(v.width, 1024);
-    EXPECT_EQ(v.height, 550);
+    EXPECT_EQ(viewport_now(), (Viewport{0, 100, 1024, 550}));
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_EQ(integer_state(GL_BLEND_SRC), GL_SRC_ALPHA);
@@ -295,11 +298,7 @@ TEST_F(SceneRenderTest, EachPhaseLeavesTheStateTheNextFrameDrawsIn) {
   }
 
   frame_at(6.0, bass_hit, 0.1f);
-  const Viewport full = viewport_now();
-  EXPECT_EQ(full.x, 0);
-  EXPECT_EQ(full.y, 0);
-  EXPECT_EQ(full.width, 1024);
-  EXPECT_EQ(full.height, 768);
+  EXPECT_EQ(viewport_now(), (Viewport{0, 0, 1024, 768}));
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   EXPECT_EQ(integer_state(GL_DEPTH_FUNC), GL_LEQUAL);
   EXPECT_TRUE(glIsEnabled(GL_BLEND));

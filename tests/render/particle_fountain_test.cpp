@@ -15,6 +15,14 @@
 
 namespace {
 
+// Exact equality, component by component: the fountain's arithmetic is
+// single precision, and the expected values are what it must produce.
+void expect_xyz(const Vec3f& v, float x, float y, float z) {
+  EXPECT_EQ(v.x, x);
+  EXPECT_EQ(v.y, y);
+  EXPECT_EQ(v.z, z);
+}
+
 constexpr int count = ParticleFountain::particle_count;
 const double pi = std::acos(-1.0);
 
@@ -126,17 +134,11 @@ TEST_F(ParticleFountainTest, ResetTakesEightyDrawsEachTimeAndLeavesPositions) {
     for (int k = 0; k < count; ++k) {
       const Particle& p = fountain.particles[k];
       const float f = static_cast<float>(k);
-      EXPECT_EQ(p.position.x, 0.25f * f);
-      EXPECT_EQ(p.position.y, -0.5f * f);
-      EXPECT_EQ(p.position.z, 0.75f * f);
+      expect_xyz(p.position, 0.25f * f, -0.5f * f, 0.75f * f);
       EXPECT_EQ(p.life, 1.0f);
       EXPECT_EQ(p.fade, static_cast<float>((reference.next() % 100) / 1000.0 + 2.0));
-      EXPECT_EQ(p.velocity.x, 0.0f);
-      EXPECT_EQ(p.velocity.y, 0.02f);
-      EXPECT_EQ(p.velocity.z, 0.0f);
-      EXPECT_EQ(p.acceleration.x, 0.0f);
-      EXPECT_EQ(p.acceleration.y, 0.02f);
-      EXPECT_EQ(p.acceleration.z, 0.0f);
+      expect_xyz(p.velocity, 0.0f, 0.02f, 0.0f);
+      expect_xyz(p.acceleration, 0.0f, 0.02f, 0.0f);
     }
     EXPECT_EQ(random_state, reference.state);
   }
@@ -222,12 +224,8 @@ TEST_F(ParticleFountainTest, OneStepMovesWithTheOldVelocityThenAccelerates) {
 
   fountain.update_and_draw(0.5f);
 
-  EXPECT_EQ(p.position.x, 1.0f);
-  EXPECT_EQ(p.position.y, 1.0f);
-  EXPECT_EQ(p.position.z, 0.5f);
-  EXPECT_EQ(p.velocity.x, 6.0f);
-  EXPECT_EQ(p.velocity.y, 12.0f);
-  EXPECT_EQ(p.velocity.z, 18.0f);
+  expect_xyz(p.position, 1.0f, 1.0f, 0.5f);
+  expect_xyz(p.velocity, 6.0f, 12.0f, 18.0f);
   EXPECT_EQ(p.acceleration.x, 10.0f);
   EXPECT_EQ(p.life, 0.25f);
   EXPECT_EQ(p.fade, 1.5f);
@@ -270,9 +268,7 @@ TEST_F(ParticleFountainTest, RespawnsOnlyBelowZeroLifeTakingFourDraws) {
       EXPECT_EQ(random_state, four_draws.state);
       EXPECT_EQ(p.life, 1.0f);
       EXPECT_EQ(p.fade, 2.041f);
-      EXPECT_EQ(p.velocity.x, 15.0f);
-      EXPECT_EQ(p.velocity.y, 4.0f);
-      EXPECT_EQ(p.velocity.z, 10.0f);
+      expect_xyz(p.velocity, 15.0f, 4.0f, 10.0f);
     } else {
       EXPECT_EQ(random_state, 1u);
       EXPECT_EQ(p.life, 0.0f);

@@ -1,5 +1,5 @@
-// A small mesh for the mesh file's writer, reader and drawing tests
-// (programs that link zarnic_mesh_writer).
+// A small mesh for the mesh file's writer, reader and drawing tests and the
+// fuzz targets' seeds (programs that link the mesh writer).
 #pragma once
 
 #include "tools/datagen/mesh_writer.h"

@@ -6,9 +6,7 @@
 #include "tests/audio/music_contract_fixture.h"
 #include "tests/windows/reference_files.h"
 
-#include <chrono>
 #include <string>
-#include <thread>
 
 namespace music_contract {
 
@@ -24,15 +22,7 @@ HSTREAM make_stream() {
   return BASS_StreamCreateFile(0, known_file.c_str(), 0, 0, BASS_SAMPLE_LOOP);
 }
 
-bool play_until_heard(HSTREAM handle) {
-  if (!BASS_StreamPlay(handle, 0, BASS_SAMPLE_LOOP)) return false;
-  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (BASS_ChannelGetPosition(handle) == 0) {
-    if (std::chrono::steady_clock::now() > give_up) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+bool play_until_heard(HSTREAM handle) { return play_until_position_moves(handle); }
 
 const char* missing_file() { return "C:\\nonexistent\\zarnic\\orvu.mp3"; }
 
