@@ -1,5 +1,7 @@
 // The output contract test's fixture for the silent output: real time,
-// stamps counted in frames on the monotonic clock.
+// stamps counted in frames on the monotonic clock. The Windows build's
+// waveOut output takes it too: on a machine without a sound card (wine in
+// the test stage) its default device falls back to the silent output.
 #include "tests/audio/audio_output_fixture.h"
 
 #include <chrono>
