@@ -19,6 +19,7 @@
 #include "assets/picture_texture.h"
 #include "platform/script/platform_script.h"
 #include "tools/datagen/mesh_writer.h"
+#include "tests/support/files.h"
 #include "tests/support/reference_picture.h"
 #include "tests/support/test_pictures.h"
 
@@ -186,7 +187,7 @@ BENCHMARK(BM_LoadLargestMeshFromMemory)->Unit(benchmark::kMillisecond);
 
 void BM_LoadLargestMeshFromFile(benchmark::State& state) {
   const std::vector<uint8_t>& bytes = largest_mesh_bytes();
-  const std::string path = "/tmp/zarnic_assets_bench_largest.b3df";
+  const std::string path = temp_path("assets-bench-largest.b3df");
   write_file(path, bytes);
   for (auto _ : state) {
     Mesh mesh(path.c_str());
