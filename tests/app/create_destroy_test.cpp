@@ -7,6 +7,7 @@
 #include "app/gl_window.h"
 #include "platform/platform.h"
 #include "platform/script/platform_script.h"
+#include "tests/app/shell_test.h"
 
 using namespace platform;
 namespace script = platform::script;
@@ -41,13 +42,9 @@ Calls calls_up_to(const std::string& last) {
   return calls;
 }
 
-class CreateDestroyTest : public ::testing::Test {
+class CreateDestroyTest : public ShellTest {
  protected:
-  void SetUp() override {
-    script::reset();
-    gl_window = GlWindow();
-  }
-  bool create() { return gl_window.create("zarnic's engin", 1024, 768, 32, gl_window.fullscreen); }
+  bool create() { return create_demo_window(32, gl_window.fullscreen); }
 };
 
 TEST_F(CreateDestroyTest, FullscreenOpensEverythingInOrder) {
@@ -260,10 +257,10 @@ TEST_F(CreateDestroyTest, CleanDestroyShowsNothing) {
 }
 
 TEST_F(CreateDestroyTest, PixelFormatIsFilledOnceAndReused) {
-  ASSERT_TRUE(gl_window.create("zarnic's engin", 1024, 768, 32, true));
+  ASSERT_TRUE(create_demo_window(32, true));
   gl_window.destroy();
   gl_window = GlWindow();
-  ASSERT_TRUE(gl_window.create("zarnic's engin", 1024, 768, 16, true));
+  ASSERT_TRUE(create_demo_window(16, true));
   EXPECT_EQ(script::last_pixel_format().color_bits, 32);
   EXPECT_EQ(script::last_display_mode().bits_per_pel, 16u);
 }

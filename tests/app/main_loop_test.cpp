@@ -7,6 +7,7 @@
 #include "app/gl_window.h"
 #include "platform/platform.h"
 #include "platform/script/platform_script.h"
+#include "tests/app/shell_test.h"
 
 using namespace platform;
 namespace script = platform::script;
@@ -23,11 +24,10 @@ int count_calls(const std::string& prefix) {
   return count;
 }
 
-class MainLoopTest : public ::testing::Test {
+class MainLoopTest : public ShellTest {
  protected:
   void SetUp() override {
-    script::reset();
-    gl_window = GlWindow();
+    ShellTest::SetUp();
     frame_timer = FrameTimer();
   }
   int run() { return app_main(nullptr, nullptr, nullptr, SW_SHOW); }

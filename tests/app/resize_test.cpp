@@ -6,18 +6,18 @@
 #include "app/gl_window.h"
 #include "platform/platform.h"
 #include "platform/script/platform_script.h"
+#include "tests/app/shell_test.h"
 
 using namespace platform;
 namespace script = platform::script;
 
 namespace {
 
-class ResizeTest : public ::testing::Test {
+class ResizeTest : public ShellTest {
  protected:
   void SetUp() override {
-    script::reset();
-    gl_window = GlWindow();
-    ASSERT_TRUE(gl_window.create("zarnic's engin", 1024, 768, 32, true));
+    ShellTest::SetUp();
+    ASSERT_TRUE(create_demo_window(32, true));
   }
   void TearDown() override { gl_window.destroy(); }
 };

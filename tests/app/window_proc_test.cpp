@@ -6,18 +6,15 @@
 #include "app/gl_window.h"
 #include "platform/platform.h"
 #include "platform/script/platform_script.h"
+#include "tests/app/shell_test.h"
 
 using namespace platform;
 namespace script = platform::script;
 
 namespace {
 
-class WindowProcTest : public ::testing::Test {
+class WindowProcTest : public ShellTest {
  protected:
-  void SetUp() override {
-    script::reset();
-    gl_window = GlWindow();
-  }
   bool default_handled(uint32_t message) {
     const auto& handled = script::default_handled();
     return std::find(handled.begin(), handled.end(), message) != handled.end();
