@@ -19,12 +19,12 @@ constexpr int no_cap = 16384;
 
 class PicturePrefetch : public ::testing::Test {
  protected:
+  // The suite's pictures are written into a folder of its own, removed when
+  // the program ends.
   static void SetUpTestSuite() {
-    folder = new TempFolder("picture-prefetch");
-    ASSERT_TRUE(folder->enter());
+    static const TempFolder folder("picture-prefetch");
+    ASSERT_TRUE(folder.enter());
   }
-  static void TearDownTestSuite() { delete folder; }
-  static TempFolder* folder;
 
   static PictureImage decoded_now(const char* path, int max_size) {
     PictureImage image;
@@ -32,7 +32,6 @@ class PicturePrefetch : public ::testing::Test {
     return image;
   }
 };
-TempFolder* PicturePrefetch::folder = nullptr;
 
 TEST_F(PicturePrefetch, HandsOverTheSameImageOnceForEachPicture) {
   ASSERT_TRUE(write_file("a.jpg", make_quadrant_jpeg(300, 200)));

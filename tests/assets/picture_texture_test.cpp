@@ -19,12 +19,12 @@ namespace {
 
 class PictureTexture : public ::testing::Test {
  protected:
+  // The suite's pictures are written into a folder of its own, removed when
+  // the program ends.
   static void SetUpTestSuite() {
-    folder = new TempFolder("picture-texture");
-    ASSERT_TRUE(folder->enter());
+    static const TempFolder folder("picture-texture");
+    ASSERT_TRUE(folder.enter());
   }
-  static void TearDownTestSuite() { delete folder; }
-  static TempFolder* folder;
 
   void SetUp() override { ASSERT_TRUE(platform::script::make_offscreen_gl(1024, 768)); }
 
@@ -52,7 +52,6 @@ class PictureTexture : public ::testing::Test {
     return name;
   }
 };
-TempFolder* PictureTexture::folder = nullptr;
 
 TEST_F(PictureTexture, SizesFollowTheNearestPowerOfTwo) {
   struct Case {
