@@ -9,10 +9,6 @@
 #include "tools/capture/capture_options.h"
 #include "tools/capture/capture_run.h"
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 Mesh* demo_mesh = nullptr;
 Scene scene;
 
@@ -20,7 +16,6 @@ int main(int argc, char** argv) {
   capture::Options options;
   const int status = capture::take_command_line("bench_capture", argc, argv, &options);
   if (status >= 0) return status;
-  av_log_set_level(AV_LOG_ERROR);
   capture::CaptureReport report;
   std::string error;
   if (!capture::run_capture(options, false, &report, &error)) {

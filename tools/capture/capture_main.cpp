@@ -6,10 +6,6 @@
 #include <cstdio>
 #include <string>
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 #include "demo/scene.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/capture_run.h"
@@ -23,8 +19,6 @@ int main(int argc, char** argv) {
   capture::Options options;
   const int status = capture::take_command_line("zarnic_capture", argc, argv, &options);
   if (status >= 0) return status;
-  // The encoders' own chatter (settings, statistics) is no news to a user.
-  av_log_set_level(AV_LOG_ERROR);
   // Ctrl-C ends the capture cleanly: the unfinished file is removed.
   std::signal(SIGINT, capture::request_stop);
   std::signal(SIGTERM, capture::request_stop);

@@ -7,6 +7,10 @@
 #include <cstdio>
 #include <vector>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include "app/frame_pace.h"
 #include "demo/scene.h"
 #include "tools/capture/frame_clock.h"
@@ -32,6 +36,8 @@ void request_stop(int) { stop_requested = 1; }
 
 bool run_capture(const Options& options, bool show_progress, CaptureReport* report, std::string* error) {
   *report = CaptureReport{};
+  // The encoders' own chatter (settings, statistics) is no news to a user.
+  av_log_set_level(AV_LOG_ERROR);
   const Clock::time_point run_start = Clock::now();
   const FrameClock clock{options.fps, options.from_seconds};
   const int64_t frames = frame_count(clock, options.seconds);
@@ -57,7 +63,8 @@ bool run_capture(const Options& options, bool show_progress, CaptureReport* repo
     return false;
   }
   show::start_show();
-  for (const std::string& line : show::missing_data()) std::fprintf(stderr, "zarnic_capture: warning: %s\n", line.c_str());
+  for (const std::string& line : show::missing_data())
+    std::fprintf(stderr, "zarnic_capture: warning: %s\n", line.c_str());
 
   // The audio track follows the frames one frame behind: the music of frame
   // n - 1's moment up to frame n's has been heard once the clock is at frame
