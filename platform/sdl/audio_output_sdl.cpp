@@ -36,8 +36,7 @@ void device_callback(void*, Uint8* stream, int len) {
 void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
 
 SDL_AudioDeviceID open_device(int rate) {
-  SDL_AudioSpec want;
-  std::memset(&want, 0, sizeof want);
+  SDL_AudioSpec want{};
   want.freq = rate;
   want.format = AUDIO_S16SYS;
   want.channels = audio_output_channels;
