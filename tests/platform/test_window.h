@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/support/shell_pixel_format.h"
 
 struct Received {
   platform::WindowHandle window;
@@ -43,20 +44,6 @@ inline platform::WindowClass test_window_class(const char* name, platform::Windo
   window_class.cursor = platform::load_cursor(nullptr, platform::IDC_ARROW);
   window_class.class_name = name;
   return window_class;
-}
-
-// The pixel format the shell asks for: double-buffered RGBA, 32 colour and
-// 32 depth bits.
-inline platform::PixelFormatDescriptor shell_pixel_format() {
-  platform::PixelFormatDescriptor descriptor = {};
-  descriptor.size = sizeof(descriptor);
-  descriptor.version = 1;
-  descriptor.flags = platform::PFD_DRAW_TO_WINDOW | platform::PFD_SUPPORT_OPENGL | platform::PFD_DOUBLEBUFFER;
-  descriptor.pixel_type = platform::PFD_TYPE_RGBA;
-  descriptor.color_bits = 32;
-  descriptor.depth_bits = 32;
-  descriptor.layer_type = platform::PFD_MAIN_PLANE;
-  return descriptor;
 }
 
 // The test's window and its class, made and released as the shell does.
