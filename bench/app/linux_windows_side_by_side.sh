@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The demo's first presented frame and main-phase frame rate, the Linux build
-# and the Windows build (under wine) taking turns on one virtual 1024x768x24
+# The demo's first presented frame and main-phase frame rate (and, for the
+# Windows build, the swap interval its shell set), the Linux build and the
+# Windows build (under wine) taking turns on one virtual 1024x768x24
 # X screen, RUNS times each, from the repository root (the real data).
 #   bench/app/linux_windows_side_by_side.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR [RUNS]
 set -euo pipefail
@@ -26,6 +27,11 @@ for _ in $(seq "$runs"); do
 done | tee /dev/stderr | awk '
   $2 == "first_frame_ms" { first[$1] = first[$1] " " $3 }
   $2 == "main_phase_fps" { fps[$1] = fps[$1] " " $3 }
+  $2 == "swap_interval" { swap[$1] = swap[$1] " " $3 }
   END {
-    for (build in first) print build, "first frame ms:" first[build], "| main-phase fps:" fps[build]
+    for (build in first) {
+      line = build " first frame ms:" first[build] " | main-phase fps:" fps[build]
+      if (build in swap) line = line " | swap interval:" swap[build]
+      print line
+    }
   }'

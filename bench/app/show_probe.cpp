@@ -48,6 +48,14 @@ bool __wrap__ZN8platform12swap_buffersEPNS_12DeviceRecordE(platform::DeviceConte
   if (!presented) {
     presented = true;
     std::printf("first_frame_ms %.1f\n", now - start_ms);
+#ifdef _WIN32
+    // What the shell left the wait for the display's refresh at (0: off);
+    // -1 where the driver has no WGL_EXT_swap_control.
+    using GetSwapIntervalProc = int (*)();
+    const auto get_swap_interval =
+        reinterpret_cast<GetSwapIntervalProc>(platform::gl_proc_address("wglGetSwapIntervalEXT"));
+    std::printf("swap_interval %d\n", get_swap_interval != nullptr ? get_swap_interval() : -1);
+#endif
     std::fflush(stdout);
   }
   const float seconds = gl_window.timer_seconds;
