@@ -15,8 +15,9 @@
 #   zarnic_test(<name> SOURCES ... [LIBRARIES ...] [GL OFFSCREEN|WINDOW] [DEFINITIONS ...]
 #               [LINK_OPTIONS ...] [TEST_PREFIX <prefix>] [EMULATOR ...] [PROPERTIES ...])
 #     A GoogleTest program linked with gtest_main whose cases CTest lists
-#     when the tests run; PROPERTIES are set on every case, EMULATOR runs the
-#     program (the Windows tests: wine).
+#     when the tests run; PROPERTIES are set on every case (one value each),
+#     EMULATOR runs the program, for listing and for each case (wine, or env
+#     with the variables a test needs).
 
 get_filename_component(ZARNIC_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 
@@ -82,11 +83,18 @@ function(zarnic_executable name)
   zarnic_pick_gl(${name} "${arg_GL}")
 endfunction()
 
-# The arguments are parsed the way gtest_discover_tests parses its own, so
-# PROPERTIES reach it exactly as written in the call.
+# gtest_discover_tests passes each property of the listed cases one word at a
+# time: a list value ("A;B") would keep only its first item and turn the rest
+# into property names, silently. Such a value is refused here; a test that
+# needs several environment variables runs under EMULATOR env ... instead.
 function(zarnic_test name)
-  cmake_parse_arguments(arg "" "GL;TEST_PREFIX" "SOURCES;LIBRARIES;DEFINITIONS;LINK_OPTIONS;EMULATOR;PROPERTIES"
-                        ${ARGN})
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "GL;TEST_PREFIX"
+                        "SOURCES;LIBRARIES;DEFINITIONS;LINK_OPTIONS;EMULATOR;PROPERTIES")
+  foreach(word IN LISTS arg_PROPERTIES)
+    if(word MATCHES ";")
+      message(FATAL_ERROR "${name}: the test property value '${word}' is a list, which the listed cases cannot take")
+    endif()
+  endforeach()
   zarnic_executable(${name} SOURCES ${arg_SOURCES} LIBRARIES ${arg_LIBRARIES} GTest::gtest_main GL "${arg_GL}"
                     DEFINITIONS ${arg_DEFINITIONS} LINK_OPTIONS ${arg_LINK_OPTIONS})
   set(discover DISCOVERY_MODE PRE_TEST)

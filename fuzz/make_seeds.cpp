@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "image.h"
-#include "jpeg_writer.h"
-#include "mesh_heart.h"
-#include "mesh_writer.h"
+#include "tools/datagen/image.h"
+#include "tools/datagen/jpeg_writer.h"
+#include "tools/datagen/mesh_heart.h"
+#include "tools/datagen/mesh_writer.h"
 #include "tests/support/mesh_samples.h"
 
 namespace fs = std::filesystem;

@@ -5,7 +5,7 @@
 // CLOCK_REALTIME nanoseconds taken by the launcher) to that present, and the
 // process's CPU time by then.
 #include <GL/gl.h>
-#include <SDL.h>
+#include <SDL2/SDL.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 
 #include "platform/silent/silent_output.h"
 
-#include <SDL.h>
+#include <SDL2/SDL.h>
 #include <alsa/asoundlib.h>
 
 #include <atomic>

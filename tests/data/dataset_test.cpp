@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "data_files.h"
+#include "tests/data/data_files.h"
 
 namespace fs = std::filesystem;
 

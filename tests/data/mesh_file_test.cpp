@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "data_files.h"
-#include "mesh_heart.h"
-#include "mesh_writer.h"
+#include "tests/data/data_files.h"
+#include "tools/datagen/mesh_heart.h"
+#include "tools/datagen/mesh_writer.h"
 #include "tests/support/mesh_samples.h"
 
 namespace {

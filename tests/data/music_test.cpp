@@ -7,7 +7,7 @@
 
 #include "audio/mp3_file.h"
 #include "audio/band_levels.h"
-#include "data_files.h"
+#include "tests/data/data_files.h"
 
 namespace {
 

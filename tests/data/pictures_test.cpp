@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
 
-#include "data_files.h"
+#include "tests/data/data_files.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "gl_fixture.h"
+#include "tests/render/gl_fixture.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "gl_fixture.h"
+#include "tests/render/gl_fixture.h"
 
 // A scratch buffer that cannot be had must come back as null, not abort.
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }

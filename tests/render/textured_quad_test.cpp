@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "gl_fixture.h"
+#include "tests/render/gl_fixture.h"
 #include "platform/platform.h"
 
 namespace {

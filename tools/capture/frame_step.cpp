@@ -1,6 +1,6 @@
 #include "tools/capture/frame_step.h"
 
-#include <SDL.h>
+#include <SDL2/SDL.h>
 
 #include "app/frame_pace.h"
 #include "app/frame_timer.h"

@@ -1,12 +1,12 @@
-#include "dataset.h"
+#include "tools/datagen/dataset.h"
 
 #include <cstdio>
 
-#include "jpeg_writer.h"
-#include "mesh_heart.h"
-#include "mp3_writer.h"
-#include "pictures.h"
-#include "song.h"
+#include "tools/datagen/jpeg_writer.h"
+#include "tools/datagen/mesh_heart.h"
+#include "tools/datagen/mp3_writer.h"
+#include "tools/datagen/pictures.h"
+#include "tools/datagen/song.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "image.h"
+#include "tools/datagen/image.h"
 
 #include <algorithm>
 #include <cmath>

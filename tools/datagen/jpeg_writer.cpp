@@ -1,4 +1,4 @@
-#include "jpeg_writer.h"
+#include "tools/datagen/jpeg_writer.h"
 
 #include <turbojpeg.h>
 

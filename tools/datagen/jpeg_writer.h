@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "image.h"
+#include "tools/datagen/image.h"
 
 // Baseline JPEG, quality 90, 4:4:4 (no chroma subsampling: the pictures
 // carry thin coloured lines and text), accurate integer DCT. Empty on failure.

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "dataset.h"
+#include "tools/datagen/dataset.h"
 
 namespace {
 

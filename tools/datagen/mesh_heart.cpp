@@ -1,4 +1,4 @@
-#include "mesh_heart.h"
+#include "tools/datagen/mesh_heart.h"
 
 #include <cmath>
 

@@ -5,7 +5,7 @@
 // picture.
 #pragma once
 
-#include "mesh_writer.h"
+#include "tools/datagen/mesh_writer.h"
 
 // A latitude/longitude grid over the heart: slices around the vertical axis,
 // stacks from the top cleft to the bottom tip, seam and pole vertices

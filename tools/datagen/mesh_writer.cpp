@@ -1,4 +1,4 @@
-#include "mesh_writer.h"
+#include "tools/datagen/mesh_writer.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "mp3_writer.h"
+#include "tools/datagen/mp3_writer.h"
 
 #include <lame/lame.h>
 

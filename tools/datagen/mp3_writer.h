@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "synth.h"
+#include "tools/datagen/synth.h"
 
 // 44.1 kHz joint stereo, constant 160 kbit/s, no ID3 tag. Empty on failure.
 std::vector<uint8_t> encode_mp3(const LoopBuffer& music);

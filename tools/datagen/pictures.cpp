@@ -1,9 +1,9 @@
-#include "pictures.h"
+#include "tools/datagen/pictures.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "text_render.h"
+#include "tools/datagen/text_render.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 // Aspect ratios match the quads the pictures are drawn on.
 #pragma once
 
-#include "image.h"
+#include "tools/datagen/image.h"
 
 // Whether the DejaVu fonts the title cards are lettered with can be loaded;
 // without them the cards would come out blank.

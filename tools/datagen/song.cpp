@@ -1,4 +1,4 @@
-#include "song.h"
+#include "tools/datagen/song.h"
 
 #include <algorithm>
 #include <cmath>

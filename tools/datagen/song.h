@@ -8,7 +8,7 @@
 // between them.
 #pragma once
 
-#include "synth.h"
+#include "tools/datagen/synth.h"
 
 constexpr int beat_frames = sample_rate / 2;  // 120 bpm
 constexpr int song_beats = 60;

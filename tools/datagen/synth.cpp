@@ -1,8 +1,8 @@
-#include "synth.h"
+#include "tools/datagen/synth.h"
 
 #include <cmath>
 
-#include "image.h"  // SeededRandom
+#include "tools/datagen/image.h"  // SeededRandom
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "text_render.h"
+#include "tools/datagen/text_render.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

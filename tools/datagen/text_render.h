@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "image.h"
+#include "tools/datagen/image.h"
 
 class TextRender {
  public:
