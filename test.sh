@@ -6,7 +6,7 @@
 set -uo pipefail
 cd "$(dirname "$0")"
 
-all_stages=(main asan fuzz options windows)
+all_stages=(main asan fuzz options windows web)
 
 usage() {
   cat <<EOF
@@ -17,6 +17,7 @@ stages, run in the order given (all of them, in this order, when none is given):
   fuzz     build the libFuzzer targets with clang in build-fuzz/ and run each for a fixed count
   options  configure and build each documented option combination in build-options/<name>/
   windows  scripts/test-windows.sh: the Windows build's tests under wine
+  web      scripts/test-web.sh: the browser build's checks in headless Chromium
 EOF
 }
 
@@ -27,7 +28,7 @@ for arg in "$@"; do
       usage
       exit 0
       ;;
-    main | asan | fuzz | options | windows) stages+=("$arg") ;;
+    main | asan | fuzz | options | windows | web) stages+=("$arg") ;;
     *)
       echo "test.sh: unknown stage '$arg'" >&2
       usage >&2
@@ -134,6 +135,11 @@ stage_windows() {
   bash scripts/test-windows.sh
 }
 
+# The browser build, served and checked in headless Chromium by its own script.
+stage_web() {
+  bash scripts/test-web.sh
+}
+
 # Counts in a stage's log: "run passed failed". ctest-based stages add up
 # ctest's "N% tests passed, F tests failed out of M" lines; the fuzz stage
 # counts targets, the options stage combinations.
@@ -145,6 +151,10 @@ count_results() {
       ok=$(grep -cE '^fuzz_[a-z0-9_]+: [0-9]+ executions' "$log")
       bad=$(grep -cE '^FAIL: ' "$log")
       echo "$((ok + bad)) $ok $bad"
+      ;;
+    web)
+      sed -nE 's/^web checks: ([0-9]+) run, ([0-9]+) passed, ([0-9]+) failed$/\1 \2 \3/p' "$log" |
+        awk '{ run += $1; passed += $2; failed += $3 } END { printf "%d %d %d\n", run, passed, failed }'
       ;;
     options)
       local ok bad

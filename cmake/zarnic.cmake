@@ -34,6 +34,13 @@ if(WIN32)
   function(zarnic_use_offscreen_gl target)
     target_link_libraries(${target} PRIVATE zarnic_windows_system)
   endfunction()
+elseif(EMSCRIPTEN)
+  # The browser build's only GL is WebGL through emscripten's legacy-GL
+  # emulation, with the gaps it leaves filled in platform/web; a program
+  # takes it with the browser build's link options.
+  function(zarnic_use_window_gl target)
+    target_link_options(${target} PRIVATE ${ZARNIC_WEB_LINK_OPTIONS})
+  endfunction()
 else()
   function(zarnic_use_window_gl target)
     target_link_libraries(${target} PRIVATE OpenGL::GL OpenGL::GLU)

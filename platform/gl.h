@@ -22,3 +22,9 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glext.h>
+
+#ifdef __EMSCRIPTEN__
+// The browser's GL lacks sphere-map texture generation; platform/web makes
+// up for it behind the same calls.
+#include "platform/web/gl_gaps_web.h"
+#endif

@@ -15,6 +15,8 @@ packages=(
   clang libclang-rt-14-dev valgrind
   # The Windows build and its tests under wine (GoogleTest from its sources).
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine googletest zip unzip
+  # The browser build (emscripten) and its checks in headless Chromium.
+  emscripten chromium
 )
 
 missing=()

@@ -1,0 +1,474 @@
+// Platform layer in the browser: the page's canvas is the one window, its
+// events become messages, the fullscreen the viewer's click asked for is the
+// display mode, the canvas's WebGL context is the GL context, message boxes
+// are dialogs of the page, and the clocks read performance.now().
+//
+// The program's loop never returns to the browser by itself; presenting a
+// frame waits (through Asyncify) for the browser's next animation frame,
+// which is also when the page's events come in.
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/common/message_queue.h"
+#include "platform/platform.h"
+
+namespace platform {
+
+struct ModuleRecord {
+  int unused;
+};
+
+struct DeviceRecord {
+  WindowRecord* window;
+  int pixel_format;
+};
+
+struct WindowRecord {
+  bool exists;
+  WindowProc proc;
+  int width;
+  int height;
+  DeviceRecord device;
+};
+
+struct ContextRecord {
+  bool exists;
+};
+
+}  // namespace platform
+
+extern "C" {
+void zarnic_page_install();
+void zarnic_page_uninstall();
+int zarnic_page_next_event(uint32_t* message, uint32_t* wparam, int32_t* lparam);
+int zarnic_page_shift_down();
+int zarnic_page_fullscreen();
+void zarnic_page_leave_fullscreen();
+int zarnic_page_size_canvas(int width, int height);
+int zarnic_page_create_context();
+void zarnic_page_show_cursor(int shown);
+void zarnic_page_keep_screen_on(int on);
+}
+
+namespace {
+
+using namespace platform;
+
+// ---------------------------------------------------------------------------
+// Constants.
+
+constexpr int max_classes = 4;
+// Registered class atoms count up from here, like Win32 string atoms.
+constexpr uint16_t MAXINTATOM = 0xC000;
+// The page has one canvas, so there is one window at a time.
+constexpr int max_windows = 1;
+constexpr int window_pixel_format = 1;
+constexpr intptr_t key_alt_flag = intptr_t{1} << 29;
+constexpr uintptr_t VK_F4 = VK_F1 + 3;
+constexpr intptr_t monitor_off = 2;
+constexpr uint32_t fullscreen_bits = 32;
+constexpr int64_t counter_ticks_per_second = 1000000000;
+
+// ---------------------------------------------------------------------------
+// State.
+
+struct ClassRecord {
+  bool registered;
+  char name[64];
+  WindowProc proc;
+};
+
+struct Timer {
+  bool running;
+  WindowRecord* window;
+  uintptr_t id;
+  uint32_t period_ms;
+  uint64_t due_ms;
+};
+
+struct WebState {
+  ModuleRecord module;
+  ClassRecord classes[max_classes];
+  WindowRecord windows[max_windows];
+  ContextRecord context;
+  bool context_made;
+  bool context_current;
+  bool display_switched;
+  int cursor_count;
+  Timer timer;
+  MessageQueue queue;
+};
+
+WebState state = {};
+
+// ---------------------------------------------------------------------------
+// Page calls that wait for the browser.
+
+// Hands the frame just drawn to the browser and waits for its next
+// animation frame. The browser holds animation frames back while its GPU
+// side is behind, which keeps a slow renderer (SwiftShader) from piling up
+// frames; a hidden tab gets none at all, so there the wait ends after a
+// tenth of a second and the loop sees the close request. The page's frame
+// counters are for tests and measurements.
+// clang-format off
+EM_ASYNC_JS(void, wait_for_next_animation_frame, (), {
+  if (window.zarnic_first_frame_ms === null || window.zarnic_first_frame_ms === undefined) {
+    window.zarnic_first_frame_ms = performance.now();
+  }
+  window.zarnic_frames = (window.zarnic_frames || 0) + 1;
+  await new Promise(function(resolve) {
+    if (document.hidden) {
+      setTimeout(resolve, 100);
+      return;
+    }
+    var done = function() {
+      document.removeEventListener('visibilitychange', done);
+      resolve();
+    };
+    document.addEventListener('visibilitychange', done);
+    requestAnimationFrame(done);
+  });
+});
+// clang-format on
+
+// A modal dialog of the page: the caption, the text and the buttons (1: OK;
+// 4: Yes and No), over everything else. Returns the chosen button's value.
+// clang-format off
+EM_ASYNC_JS(int, show_page_dialog, (const char* text, const char* caption, int buttons), {
+  var overlay = document.createElement('div');
+  overlay.id = 'zarnic-dialog';
+  overlay.setAttribute('role', 'dialog');
+  overlay.style.cssText = 'position:fixed;inset:0;display:flex;align-items:center;justify-content:center;' +
+                          'background:rgba(0,0,0,0.6);z-index:10;font:14px sans-serif';
+  var box = document.createElement('div');
+  box.style.cssText = 'background:#d4d0c8;color:#000;min-width:320px;max-width:600px;border:2px outset #fff';
+  var title = document.createElement('div');
+  title.className = 'zarnic-dialog-caption';
+  title.textContent = UTF8ToString(caption);
+  title.style.cssText = 'background:#0a246a;color:#fff;padding:3px 6px;font-weight:bold';
+  var body = document.createElement('div');
+  body.className = 'zarnic-dialog-text';
+  body.textContent = UTF8ToString(text);
+  body.style.cssText = 'padding:16px;white-space:pre-line';
+  var row = document.createElement('div');
+  row.style.cssText = 'padding:0 16px 12px;text-align:center';
+  box.appendChild(title);
+  box.appendChild(body);
+  box.appendChild(row);
+  overlay.appendChild(box);
+  var choices = buttons == 4 ? [ [ 'Yes', 6 ], [ 'No', 7 ] ] : [[ 'OK', 1 ]];
+  var answer = await new Promise(function(resolve) {
+    choices.forEach(function(choice) {
+      var button = document.createElement('button');
+      button.textContent = choice[0];
+      button.dataset.answer = choice[1];
+      button.style.cssText = 'min-width:75px;margin:0 6px';
+      button.addEventListener(
+          'click', function() { resolve(choice[1]); });
+      row.appendChild(button);
+    });
+    document.body.appendChild(overlay);
+    row.firstChild.focus();
+  });
+  overlay.remove();
+  return answer;
+});
+// clang-format on
+
+// ---------------------------------------------------------------------------
+// Functions.
+
+uint64_t now_ms() { return static_cast<uint64_t>(emscripten_get_now()); }
+
+ClassRecord* find_class(const char* name) {
+  for (ClassRecord& record : state.classes) {
+    if (record.registered && std::strcmp(record.name, name) == 0) return &record;
+  }
+  return nullptr;
+}
+
+WindowRecord* first_window() {
+  for (WindowRecord& record : state.windows) {
+    if (record.exists) return &record;
+  }
+  return nullptr;
+}
+
+// The desktop asks the focused window before it starts the screen saver or
+// powers the monitor down; the answer comes back through def_window_proc.
+void ask_about_screen_saver(WindowRecord* window) {
+  zarnic_page_keep_screen_on(1);
+  window->proc(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+  window->proc(window, WM_SYSCOMMAND, SC_MONITORPOWER, monitor_off);
+}
+
+void pump_page_events() {
+  WindowRecord* window = first_window();
+  uint32_t message = 0;
+  uint32_t wparam = 0;
+  int32_t lparam = 0;
+  while (zarnic_page_next_event(&message, &wparam, &lparam) != 0) {
+    if (window == nullptr) continue;
+    Message input{};
+    input.window = window;
+    input.message = message;
+    input.wparam = wparam;
+    input.lparam = lparam;
+    state.queue.push_input(input);
+  }
+}
+
+// At most one WM_TIMER is ever waiting: ticks missed while the loop was
+// busy fold into the one delivered now.
+bool take_timer(Message* message, uint64_t now) {
+  Timer& timer = state.timer;
+  if (!timer.running || now < timer.due_ms) return false;
+  while (timer.due_ms <= now) timer.due_ms += timer.period_ms;
+  *message = Message{};
+  message->window = timer.window;
+  message->message = WM_TIMER;
+  message->wparam = timer.id;
+  return true;
+}
+
+}  // namespace
+
+namespace platform {
+
+InstanceHandle get_module_handle() { return &state.module; }
+
+IconHandle load_icon(InstanceHandle, int id) { return id == IDI_WINLOGO ? &state.module : nullptr; }
+
+CursorHandle load_cursor(InstanceHandle, int id) { return id == IDC_ARROW ? &state.module : nullptr; }
+
+uint16_t register_class(const WindowClass& window_class) {
+  if (window_class.class_name == nullptr || window_class.window_proc == nullptr ||
+      std::strlen(window_class.class_name) >= sizeof(ClassRecord::name) ||
+      find_class(window_class.class_name) != nullptr) {
+    return 0;
+  }
+  for (int i = 0; i < max_classes; ++i) {
+    ClassRecord& record = state.classes[i];
+    if (record.registered) continue;
+    record.registered = true;
+    std::strcpy(record.name, window_class.class_name);
+    record.proc = window_class.window_proc;
+    return static_cast<uint16_t>(MAXINTATOM + i);
+  }
+  return 0;
+}
+
+bool unregister_class(const char* class_name, InstanceHandle) {
+  ClassRecord* record = find_class(class_name);
+  if (record == nullptr) return false;
+  for (const WindowRecord& window : state.windows) {
+    if (window.exists && window.proc == record->proc) return false;  // still in use
+  }
+  record->registered = false;
+  return true;
+}
+
+// The browser cannot change the screen's mode; the page entered fullscreen
+// on the viewer's click, and the canvas, drawn at the requested size, is
+// scaled to fit it. So the switch succeeds when the page is fullscreen and
+// the request is one the canvas can draw (4-byte pixels).
+int32_t change_display_settings(const DisplayMode* mode, uint32_t flags) {
+  if (mode == nullptr) {
+    zarnic_page_leave_fullscreen();
+    state.display_switched = false;
+    return DISP_CHANGE_SUCCESSFUL;
+  }
+  if (flags != CDS_FULLSCREEN) return DISP_CHANGE_FAILED;
+  const uint32_t needed = DM_PELSWIDTH | DM_PELSHEIGHT;
+  if ((mode->fields & needed) != needed || mode->pels_width == 0 || mode->pels_height == 0 ||
+      ((mode->fields & DM_BITSPERPEL) != 0 && mode->bits_per_pel != fullscreen_bits)) {
+    return DISP_CHANGE_BADMODE;
+  }
+  if (zarnic_page_fullscreen() == 0) return DISP_CHANGE_BADMODE;
+  state.display_switched = true;
+  return DISP_CHANGE_SUCCESSFUL;
+}
+
+int show_cursor(bool show) {
+  state.cursor_count += show ? 1 : -1;
+  zarnic_page_show_cursor(state.cursor_count >= 0 ? 1 : 0);
+  return state.cursor_count;
+}
+
+// The canvas has no frame: the client rectangle is the window's size.
+bool adjust_window_rect_ex(Rect* rect, uint32_t, bool, uint32_t) { return rect != nullptr; }
+
+WindowHandle create_window_ex(uint32_t, const char* class_name, const char*, uint32_t, int, int, int width, int height,
+                              WindowHandle, const void*, InstanceHandle, const void*) {
+  ClassRecord* window_class = find_class(class_name);
+  if (window_class == nullptr || first_window() != nullptr || width <= 0 || height <= 0) return nullptr;
+  if (zarnic_page_size_canvas(width, height) == 0) return nullptr;
+  // The canvas's WebGL context is made with the window: the window learns
+  // its size below and sets its viewport before any context is current,
+  // which a desktop GL ignores but WebGL's emulation cannot do without.
+  if (!state.context_made) {
+    if (zarnic_page_create_context() == 0) return nullptr;
+    state.context_made = true;
+  }
+  WindowRecord* window = &state.windows[0];
+  *window = WindowRecord{true, window_class->proc, width, height, DeviceRecord{window, 0}};
+  state.queue.clear();
+  zarnic_page_install();
+  // As on the desktop, the new window learns its client size before
+  // creation returns.
+  window->proc(window, WM_SIZE, SIZE_RESTORED,
+               make_lparam(static_cast<uint16_t>(width), static_cast<uint16_t>(height)));
+  return window;
+}
+
+bool destroy_window(WindowHandle window) {
+  if (window == nullptr || !window->exists) return false;
+  if (state.timer.window == window) state.timer.running = false;
+  zarnic_page_uninstall();
+  zarnic_page_keep_screen_on(0);
+  window->exists = false;
+  return true;
+}
+
+bool show_window(WindowHandle window, int) { return window != nullptr && window->exists; }
+
+// The page has the focus once the viewer has clicked it: the window learns
+// that it is active, as from the desktop when it takes the focus.
+bool set_foreground_window(WindowHandle window) {
+  if (window == nullptr || !window->exists) return false;
+  Message input{};
+  input.window = window;
+  input.message = WM_ACTIVATE;
+  input.wparam = WA_ACTIVE;
+  state.queue.push_input(input);
+  ask_about_screen_saver(window);
+  return true;
+}
+
+WindowHandle set_focus(WindowHandle window) {
+  if (window == nullptr || !window->exists) return nullptr;
+  return window;
+}
+
+uintptr_t set_timer(WindowHandle window, uintptr_t id, uint32_t period_ms, const void*) {
+  if (window == nullptr || !window->exists || period_ms == 0) return 0;
+  state.timer = Timer{true, window, id, period_ms, now_ms() + period_ms};
+  return id;
+}
+
+DeviceContext get_dc(WindowHandle window) {
+  if (window == nullptr || !window->exists) return nullptr;
+  return &window->device;
+}
+
+bool release_dc(WindowHandle window, DeviceContext dc) { return window != nullptr && dc == &window->device; }
+
+int choose_pixel_format(DeviceContext dc, const PixelFormatDescriptor* descriptor) {
+  constexpr uint32_t needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+  if (dc == nullptr || descriptor == nullptr || (descriptor->flags & needed) != needed ||
+      descriptor->pixel_type != PFD_TYPE_RGBA) {
+    return 0;
+  }
+  return window_pixel_format;
+}
+
+bool set_pixel_format(DeviceContext dc, int index, const PixelFormatDescriptor*) {
+  if (dc == nullptr || index != window_pixel_format) return false;
+  dc->pixel_format = index;
+  return true;
+}
+
+// A canvas has one WebGL context for its life, made with the window; it is
+// handed out here, and again after a release.
+RenderContext create_context(DeviceContext dc) {
+  if (dc == nullptr || dc->pixel_format == 0 || !dc->window->exists || state.context.exists) return nullptr;
+  state.context.exists = true;
+  return &state.context;
+}
+
+bool make_current(DeviceContext dc, RenderContext context) {
+  if (dc == nullptr && context == nullptr) {
+    state.context_current = false;
+    state.context.exists = false;
+    return true;
+  }
+  if (dc == nullptr || context == nullptr || !dc->window->exists || !context->exists) return false;
+  state.context_current = true;
+  return true;
+}
+
+// WebGL offers none of the desktop's extension entry points the show asks
+// for (the compiled-vertex-array lock); callers skip what is not there.
+void* gl_proc_address(const char*) { return nullptr; }
+
+bool swap_buffers(DeviceContext dc) {
+  if (dc == nullptr || !dc->window->exists) return false;
+  wait_for_next_animation_frame();
+  return true;
+}
+
+int message_box(WindowHandle, const char* text, const char* caption, uint32_t type) {
+  const int buttons = (type & MB_TYPEMASK) == MB_YESNO ? 4 : 1;
+  return show_page_dialog(text != nullptr ? text : "", caption != nullptr ? caption : "", buttons);
+}
+
+bool peek_message(Message* message, WindowHandle, uint32_t, uint32_t, uint32_t) {
+  // Posted messages, then input, then a pending quit, then the timer.
+  bool found = state.queue.take_posted(message);
+  if (!found) {
+    pump_page_events();
+    found = state.queue.take(message);
+  }
+  const uint64_t now = now_ms();
+  if (!found) found = take_timer(message, now);
+  if (found) {
+    message->time = static_cast<uint32_t>(now);
+    message->point = {0, 0};
+  }
+  return found;
+}
+
+bool translate_message(const Message* message) {
+  return translate_key(state.queue, *message, zarnic_page_shift_down() != 0);
+}
+
+intptr_t dispatch_message(const Message* message) {
+  WindowRecord* window = message->window;
+  if (window == nullptr || !window->exists || window->proc == nullptr) return 0;
+  return window->proc(window, message->message, message->wparam, message->lparam);
+}
+
+void post_quit_message(int exit_code) { state.queue.post_quit(exit_code); }
+
+intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+  if (window == nullptr || !window->exists) return 0;
+  if (message == WM_SYSKEYDOWN && wparam == VK_F4 && (lparam & key_alt_flag) != 0) {
+    return window->proc(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  }
+  if (message != WM_SYSCOMMAND) return 0;
+  switch (wparam & SC_COMMAND_MASK) {
+    case SC_CLOSE:
+      window->proc(window, WM_CLOSE, 0, 0);
+      break;
+    case SC_SCREENSAVE:
+    case SC_MONITORPOWER:
+      zarnic_page_keep_screen_on(0);  // the window does not object
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+// performance.now() in nanoseconds: it moves in steps of 5 to 100 µs,
+// depending on whether the page is cross-origin isolated.
+int64_t query_performance_frequency() { return counter_ticks_per_second; }
+
+int64_t query_performance_counter() { return static_cast<int64_t>(std::llround(emscripten_get_now() * 1e6)); }
+
+uint32_t time_get_time() { return static_cast<uint32_t>(now_ms()); }
+
+}  // namespace platform
