@@ -10,6 +10,7 @@
 #include "app/app_main.h"
 #include "app/gl_window.h"
 #include "audio/bass.h"
+#include "bench/app/probe_clock.h"
 #include "demo/scene.h"
 #include "platform/platform.h"
 
@@ -26,12 +27,6 @@ namespace {
 
 constexpr double run_seconds = 5.0;
 constexpr int kept_steps = 100000;
-
-int64_t now_ns() {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
 
 struct Costs {
   int64_t first_pass_ns = 0;

@@ -17,17 +17,10 @@
 #include <ctime>
 #include <vector>
 
+#include "bench/app/probe_clock.h"
 #include "platform/platform.h"
 
 namespace {
-
-double clock_ms(clockid_t clock) {
-  timespec now;
-  clock_gettime(clock, &now);
-  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-double now_ms() { return clock_ms(CLOCK_REALTIME); }
 
 constexpr int max_pictures = 8;
 
@@ -241,8 +234,8 @@ bool __wrap__ZN8platform12swap_buffersEPNS_12DeviceRecordE(platform::DeviceConte
         "first_frame %.1f before_main %.1f window %.1f scene_init %.1f frame %.1f audio_init %.1f cpu %.1f "
         "scene_init_cpu %.1f loaded %.1f messages %.1f draw %.1f present %.1f draw_fft %.1f draw_quads %.1f\n",
         first_ms - start_ms, main_ms - start_ms, init.begin - main_ms, init_end_ms - init.begin, first_ms - init_end_ms,
-        audio_init_ms, cpu_ms, init_cpu_ms, loaded_ms - start_ms, draw_begin_ms - init_end_ms, draw_end_ms - draw_begin_ms,
-        first_ms - draw_end_ms, draw_fft_ms, draw_quads_ms);
+        audio_init_ms, cpu_ms, init_cpu_ms, loaded_ms - start_ms, draw_begin_ms - init_end_ms,
+        draw_end_ms - draw_begin_ms, first_ms - draw_end_ms, draw_fft_ms, draw_quads_ms);
     // The filter and texture-generation settings run between the last
     // picture and the quadric; the quadric's part ends where bind_arrays
     // begins.
