@@ -4,6 +4,7 @@
 
 #include "audio/bass.h"
 #include "demo/scene.h"
+#include "probe/probe_points.h"
 
 using namespace platform;
 
@@ -189,8 +190,12 @@ bool GlWindow::init_gl() {
   glDepthFunc(GL_LEQUAL);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   glEnable(GL_TEXTURE_2D);
+  probe::at(probe::Point::audio_init_begin);
   BASS_Init(1, audio_device_rate, 0, window_handle, nullptr);
+  probe::at(probe::Point::audio_init_end);
+  probe::at(probe::Point::scene_init_begin);
   scene.init();
+  probe::at(probe::Point::scene_init_end);
   return true;
 }
 

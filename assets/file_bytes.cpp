@@ -4,7 +4,11 @@
 
 #include <cstdio>
 
-bool read_file_bytes(const char* path, std::vector<uint8_t>* out) {
+#include "probe/probe_points.h"
+
+namespace {
+
+bool read_whole_file(const char* path, std::vector<uint8_t>* out) {
   out->clear();
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
@@ -16,5 +20,14 @@ bool read_file_bytes(const char* path, std::vector<uint8_t>* out) {
   }
   std::fclose(file);
   if (!ok) out->clear();
+  return ok;
+}
+
+}  // namespace
+
+bool read_file_bytes(const char* path, std::vector<uint8_t>* out) {
+  probe::at(probe::Point::file_read_begin);
+  const bool ok = read_whole_file(path, out);
+  probe::at(probe::Point::file_read_end);
   return ok;
 }

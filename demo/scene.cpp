@@ -11,6 +11,7 @@
 #include "assets/picture_texture.h"
 #include "audio/bass.h"
 #include "platform/platform.h"
+#include "probe/probe_points.h"
 
 // ---------------------------------------------------------------------------
 // Constants.
@@ -223,11 +224,17 @@ void prefetch_scene_pictures() {
 }
 
 bool Scene::init() {
+  probe::at(probe::Point::fountain_reset_begin);
   scene_fountain.reset();
+  probe::at(probe::Point::fountain_reset_end);
 
   // Loading order matters: the filter settings below land on the last
   // picture that loaded, and the names come out in this order.
-  for (const ScenePicture& picture : scene_pictures) load_picture_texture(picture.path, picture.texture);
+  for (const ScenePicture& picture : scene_pictures) {
+    probe::at(probe::Point::picture_begin, picture.path);
+    load_picture_texture(picture.path, picture.texture);
+    probe::at(probe::Point::picture_end);
+  }
 
   // Acts on whatever texture is bound now: the picture that loaded last.
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -237,21 +244,32 @@ bool Scene::init() {
   glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
   glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
 
+  probe::at(probe::Point::quadric_begin);
   sphere_quadric = gluNewQuadric();
   gluQuadricNormals(sphere_quadric, GLU_NONE);
   gluQuadricTexture(sphere_quadric, GL_TRUE);
 
+  probe::at(probe::Point::bind_arrays_begin);
   demo_mesh->bind_arrays();
+  probe::at(probe::Point::bind_arrays_end);
 
+  probe::at(probe::Point::music_open_begin);
   music_stream = BASS_StreamCreateFile(0, "data/orvu.mp3", 0, 0, 0);
+  probe::at(probe::Point::music_open_end);
+  probe::at(probe::Point::music_play_begin);
   BASS_StreamPlay(music_stream, 0, BASS_SAMPLE_LOOP);
+  probe::at(probe::Point::music_play_end);
 
+  probe::at(probe::Point::capture_texture_begin);
   scene_render_kit.make_blank_texture(&capture_texture, capture_size, 3, GL_RGB, 0);
+  probe::at(probe::Point::capture_texture_end);
   return true;
 }
 
 void Scene::render(float frame_step) {
+  probe::at(probe::Point::spectrum_begin);
   BASS_ChannelGetData(music_stream, fft_bins, BASS_DATA_FFT2048);
+  probe::at(probe::Point::spectrum_end);
   music_position = BASS_ChannelGetPosition(music_stream);
   music_seconds = BASS_ChannelBytes2Seconds(music_stream, music_position);
 

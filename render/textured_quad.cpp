@@ -1,6 +1,7 @@
 #include "render/textured_quad.h"
 
 #include "platform/gl.h"
+#include "probe/probe_points.h"
 
 // Corners counter-clockwise from the lower left; (s, t) = (0, 0) sits at the
 // lower-left corner, so a picture whose row t = 0 is its bottom row shows
@@ -15,6 +16,7 @@ const float quad_texcoords[8] = {0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f}
 // from the pointers in force at that moment, lock or no lock, whether the
 // locked range is shorter or longer than the quad's four corners.
 void TexturedQuad::draw(float scale_x, float scale_y, uint32_t texture) {
+  probe::at(probe::Point::quad_draw_begin);
   glBindTexture(GL_TEXTURE_2D, texture);
   glScalef(scale_x, scale_y, 1.0f);
   glEnableClientState(GL_VERTEX_ARRAY);
@@ -22,4 +24,5 @@ void TexturedQuad::draw(float scale_x, float scale_y, uint32_t texture) {
   glVertexPointer(2, GL_FLOAT, 0, quad_vertices);
   glTexCoordPointer(2, GL_FLOAT, 0, quad_texcoords);
   glDrawArrays(GL_QUADS, 0, 4);
+  probe::at(probe::Point::quad_draw_end);
 }

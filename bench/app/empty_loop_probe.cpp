@@ -1,7 +1,8 @@
 // The demo's loop around an empty frame: a Scene that draws nothing and no
-// music, on the real SDL window. peek_message, draw_frame and swap_buffers
-// are wrapped at link time to time each part of a pass; after
-// run_seconds the probe asks the loop to end and prints the costs.
+// music, on the real SDL window. The main loop's probe points around
+// peek_message, draw_frame and swap_buffers (probe/probe_points.h) time each
+// part of a pass; after run_seconds the probe asks the loop to end and
+// prints the costs.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "bench/app/probe_clock.h"
 #include "demo/scene.h"
 #include "platform/platform.h"
+#include "probe/probe_points.h"
 
 Mesh* demo_mesh = nullptr;
 FrameTimer frame_timer;
@@ -33,6 +35,9 @@ struct Costs {
   int64_t last_pass_ns = 0;
   int64_t passes = 0;
   int64_t messages = 0;
+  int64_t pass_start_ns = 0;
+  int64_t draw_start_ns = 0;
+  int64_t swap_start_ns = 0;
   int64_t frames = 0;
   int64_t peek_ns = 0;
   int64_t draw_ns = 0;
@@ -48,51 +53,44 @@ Costs costs;
 
 }  // namespace
 
-extern "C" {
-
-bool __real__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(platform::Message*, platform::WindowHandle,
-                                                                           uint32_t, uint32_t, uint32_t);
-bool __real__ZN8GlWindow10draw_frameEv(void*);
-bool __real__ZN8platform12swap_buffersEPNS_12DeviceRecordE(platform::DeviceContext);
-
-bool __wrap__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(platform::Message* message,
-                                                                           platform::WindowHandle filter,
-                                                                           uint32_t first, uint32_t last,
-                                                                           uint32_t remove) {
-  const int64_t start = now_ns();
-  if (costs.passes == 0) costs.first_pass_ns = start;
-  costs.last_pass_ns = start;
-  ++costs.passes;
-  const bool taken =
-      __real__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(message, filter, first, last, remove);
-  costs.peek_ns += now_ns() - start;
-  if (taken) ++costs.messages;
-  if (!costs.quit_posted && start - costs.first_pass_ns > run_seconds * 1e9) {
-    costs.quit_posted = true;
-    platform::post_quit_message(0);
+// Each pass's peek, and the draw and the present of each frame, timed from
+// their begin to their end.
+void probe::at(probe::Point point, const void* subject) {
+  switch (point) {
+    case probe::Point::peek_begin:
+      costs.pass_start_ns = now_ns();
+      if (costs.passes == 0) costs.first_pass_ns = costs.pass_start_ns;
+      costs.last_pass_ns = costs.pass_start_ns;
+      ++costs.passes;
+      break;
+    case probe::Point::peek_end:
+      costs.peek_ns += now_ns() - costs.pass_start_ns;
+      if (subject != nullptr) ++costs.messages;
+      if (!costs.quit_posted && costs.pass_start_ns - costs.first_pass_ns > run_seconds * 1e9) {
+        costs.quit_posted = true;
+        platform::post_quit_message(0);
+      }
+      break;
+    case probe::Point::draw_frame_begin:
+      costs.frame_step_sum += gl_window.frame_step;
+      if (gl_window.frame_step > costs.frame_step_max) costs.frame_step_max = gl_window.frame_step;
+      if (costs.steps_kept < kept_steps) costs.steps[costs.steps_kept++] = gl_window.frame_step;
+      costs.draw_start_ns = now_ns();
+      break;
+    case probe::Point::draw_frame_end:
+      costs.draw_ns += now_ns() - costs.draw_start_ns;
+      break;
+    case probe::Point::swap_begin:
+      costs.swap_start_ns = now_ns();
+      break;
+    case probe::Point::swap_end:
+      costs.swap_ns += now_ns() - costs.swap_start_ns;
+      ++costs.frames;
+      break;
+    default:
+      break;
   }
-  return taken;
 }
-
-bool __wrap__ZN8GlWindow10draw_frameEv(void* window) {
-  costs.frame_step_sum += gl_window.frame_step;
-  if (gl_window.frame_step > costs.frame_step_max) costs.frame_step_max = gl_window.frame_step;
-  if (costs.steps_kept < kept_steps) costs.steps[costs.steps_kept++] = gl_window.frame_step;
-  const int64_t start = now_ns();
-  const bool result = __real__ZN8GlWindow10draw_frameEv(window);
-  costs.draw_ns += now_ns() - start;
-  return result;
-}
-
-bool __wrap__ZN8platform12swap_buffersEPNS_12DeviceRecordE(platform::DeviceContext dc) {
-  const int64_t start = now_ns();
-  const bool result = __real__ZN8platform12swap_buffersEPNS_12DeviceRecordE(dc);
-  costs.swap_ns += now_ns() - start;
-  ++costs.frames;
-  return result;
-}
-
-}  // extern "C"
 
 int main() {
   const int code = app_main(nullptr, nullptr, nullptr, platform::SW_SHOWDEFAULT);

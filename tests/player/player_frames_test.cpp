@@ -24,6 +24,7 @@
 #include "platform/capture/capture_clock.h"
 #include "platform/platform.h"
 #include "platform/script/platform_script.h"
+#include "probe/probe_points.h"
 #include "tools/render_frames/show_harness.h"
 
 // The process-wide objects the scene works with.
@@ -54,7 +55,7 @@ struct LiveFrame {
   float step;
 };
 
-// The live run's passes, decided as peek_message is called: what each pass
+// The live run's passes, decided around each peek_message: what each pass
 // costs on the clock, when ticks and the minimised stretch come.
 struct LiveRun {
   std::vector<LiveFrame> frames;
@@ -63,6 +64,7 @@ struct LiveRun {
   int64_t next_tick_ns = first_tick_ns;
   bool minimised = false;
   int64_t compared_drawn_ns = 0;  // 0 until the frame at or after the compared moment
+  int64_t pass_ns = 0;            // the clock when this pass's peek began
 };
 
 LiveRun live;
@@ -80,39 +82,39 @@ void advance_clock(int64_t ns) { capture_clock_advance_to(audio_clock_ns() + ns)
 
 }  // namespace
 
-extern "C" bool __real__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(Message*, WindowHandle, uint32_t,
-                                                                                      uint32_t, uint32_t);
-
-// Called on every pass after the pace has taken its step, so the clock moved
-// here is what the next pass's step sees.
-extern "C" bool __wrap__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(Message* message,
-                                                                                      WindowHandle filter,
-                                                                                      uint32_t first, uint32_t last,
-                                                                                      uint32_t remove) {
-  const int64_t now = audio_clock_ns();
-  if (live.compared_drawn_ns != 0 && live.compared_pixels.empty()) {
-    const uint8_t* pixels = show::screen_rgba();
-    live.compared_pixels.assign(pixels, pixels + show::screen_width * show::screen_height * 4);
-    script::feed(WM_CLOSE);
+// Called on every pass after the pace has taken its step, around the loop's
+// peek, so the clock moved here is what the next pass's step sees.
+void probe::at(probe::Point point, const void* subject) {
+  if (point == probe::Point::peek_begin) {
+    live.pass_ns = audio_clock_ns();
+    const int64_t now = live.pass_ns;
+    if (live.compared_drawn_ns != 0 && live.compared_pixels.empty()) {
+      const uint8_t* pixels = show::screen_rgba();
+      live.compared_pixels.assign(pixels, pixels + show::screen_width * show::screen_height * 4);
+      script::feed(WM_CLOSE);
+    }
+    if (now >= live.next_tick_ns) {
+      script::feed(WM_TIMER, 1);
+      live.next_tick_ns += ns_per_second;
+    }
+    if (!live.minimised && now >= minimise_at_ns && now < restore_at_ns) {
+      script::feed(WM_ACTIVATE, WA_INACTIVE | (uintptr_t{1} << 16));
+      live.minimised = true;
+    } else if (live.minimised && now >= restore_at_ns) {
+      script::feed(WM_ACTIVATE, WA_ACTIVE);
+      live.minimised = false;
+    }
+    return;
   }
-  if (now >= live.next_tick_ns) {
-    script::feed(WM_TIMER, 1);
-    live.next_tick_ns += ns_per_second;
-  }
-  if (!live.minimised && now >= minimise_at_ns && now < restore_at_ns) {
-    script::feed(WM_ACTIVATE, WA_INACTIVE | (uintptr_t{1} << 16));
-    live.minimised = true;
-  } else if (live.minimised && now >= restore_at_ns) {
-    script::feed(WM_ACTIVATE, WA_ACTIVE);
-    live.minimised = false;
-  }
-  if (__real__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecordEjjj(message, filter, first, last, remove)) {
+  if (point != probe::Point::peek_end) return;
+  const int64_t now = live.pass_ns;
+  if (subject != nullptr) {
     advance_clock(ns_per_ms / 2);  // handling a message
-    return true;
+    return;
   }
   if (!gl_window.window_active) {
     advance_clock(10 * ns_per_ms);  // a pass that draws nothing
-    return false;
+    return;
   }
   // A frame is drawn on this pass, with the music where the clock is.
   scripted_music::set_position_seconds(static_cast<double>(now) / ns_per_second);
@@ -122,7 +124,6 @@ extern "C" bool __wrap__ZN8platform12peek_messageEPNS_7MessageEPNS_12WindowRecor
   // The frame that would pass the compared moment is drawn right on it.
   if (now < compared_ns && next > compared_ns) next = compared_ns;
   capture_clock_advance_to(next);
-  return false;
 }
 
 namespace {
