@@ -1,7 +1,7 @@
 // The GLU quadric sphere, which the browser's GL library does not offer:
 // stacks from +z down to -z, each a strip around the z axis starting at +y,
-// with texture coordinates s running once around (0 at +y, a quarter at +x)
-// and t from 1 at +z to 0 at -z, as GLU lays them out. Only the filled,
+// with texture coordinates s running once around from 1 at +y (three
+// quarters at +x) and t from 1 at +z to 0 at -z, as GLU lays them out. Only the filled,
 // outward-facing style is drawn; normals when asked for point outwards.
 #include "platform/gl.h"
 
@@ -65,7 +65,7 @@ void gluSphere(GLUquadric* quadric, GLdouble radius, GLint slices, GLint stacks)
         const float cos_ring = static_cast<float>(std::cos(rings[k]));
         if (normals) glNormal3f(sin_ring * sin_around, sin_ring * cos_around, cos_ring);
         if (quadric->texture) {
-          glTexCoord2f(static_cast<float>(i) / slices, 1.0f - static_cast<float>(j + k) / stacks);
+          glTexCoord2f(1.0f - static_cast<float>(i) / slices, 1.0f - static_cast<float>(j + k) / stacks);
         }
         const float r = static_cast<float>(radius);
         glVertex3f(r * sin_ring * sin_around, r * sin_ring * cos_around, r * cos_ring);
