@@ -23,7 +23,7 @@ if command -v ccache >/dev/null; then
   export CCACHE_NOHASHDIR=true CCACHE_BASEDIR=$PWD
 fi
 cmake -S . -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARNIC_BENCH=OFF "${launcher[@]}" >/dev/null
-cmake --build "$host" --target make_broken_data web_gl_gaps_native -j2 >/dev/null
+cmake --build "$host" --target make_broken_data web_gl_gaps_native web_music_native -j2 >/dev/null
 broken=build-web/broken
 rm -rf "$broken" && mkdir -p "$broken/work"
 "$host/tests/reliability/make_broken_data" all-at-once data "$broken/work"
@@ -33,13 +33,15 @@ rm -f "$broken/dist/data.js"
 python3 /usr/share/emscripten/tools/file_packager.py "$broken/dist/data.data" --preload "$broken/work/data@data" \
   --js-output="$broken/dist/data.js" 2>/dev/null
 
-# The GL-gaps scene: drawn by native Mesa, and built for the page.
-gaps=build-web/gl-gaps
-rm -rf "$gaps" && mkdir -p "$gaps"
-"$host/tests/web/web_gl_gaps_native" "$gaps/native.ppm"
-cmake --build build-web --target web_gl_gaps_probe -j2 >/dev/null
-cp build-web/tests/web/web_gl_gaps_probe.* "$gaps/"
-cp tests/web/gl_gaps.html "$gaps/index.html"
+# The test programs: the GL-gaps scene drawn by native Mesa and the music
+# played natively, then both built for the page.
+probes=build-web/probes
+rm -rf "$probes" && mkdir -p "$probes"
+"$host/tests/web/web_gl_gaps_native" "$probes/gl_gaps_native.ppm"
+"$host/tests/web/web_music_native" "$probes/music_native.txt"
+cmake --build build-web --target web_gl_gaps_probe web_music_probe -j2 >/dev/null
+cp build-web/tests/web/web_gl_gaps_probe.* build-web/tests/web/web_music_probe.* "$probes/"
+cp tests/web/probe.html "$probes/index.html"
 
 servers=()
 stop_servers() { for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null || true; done; }
@@ -62,7 +64,7 @@ serve dist/web
 page=$address
 serve "$broken/dist"
 broken_page=$address
-serve "$gaps"
-gaps_page=$address
+serve "$probes"
+probes_page=$address
 
-node tests/web/web_test.js "$page" "$broken_page" "$gaps_page" "$gaps/native.ppm"
+node tests/web/web_test.js "$page" "$broken_page" "$probes_page" "$probes"
