@@ -3,6 +3,8 @@
 #include <SDL2/SDL.h>
 
 #include "platform/common/message_queue.h"
+#include "platform/common/window_classes.h"
+#include "platform/common/window_rules.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_modes.h"
@@ -35,48 +37,28 @@ namespace {
 
 using namespace platform;
 
-constexpr int max_classes = 4;
-// Registered class atoms count up from here, like Win32 string atoms.
-constexpr uint16_t MAXINTATOM = 0xC000;
 constexpr int max_windows = 4;
 constexpr int max_contexts = 4;
-// The single pixel format a window offers: the visual it was created with.
-constexpr int window_pixel_format = 1;
 // Depth buffers to ask for, closest to 32 bits first.
 constexpr int depth_sizes[] = {32, 24, 16};
 constexpr uintptr_t minimised_flag = uintptr_t{1} << 16;
 constexpr intptr_t key_alt_flag = intptr_t{1} << 29;
 constexpr intptr_t key_previous_flag = intptr_t{1} << 30;
 constexpr intptr_t key_release_flag = intptr_t{1} << 31;
-constexpr uintptr_t VK_F4 = VK_F1 + 3;
 constexpr uintptr_t VK_F10 = VK_F1 + 9;
 constexpr intptr_t monitor_off = 2;
-
-struct ClassRecord {
-  bool registered;
-  char name[64];
-  WindowProc proc;
-};
-
-struct Timer {
-  bool running;
-  WindowRecord* window;
-  uintptr_t id;
-  uint32_t period_ms;
-  uint64_t due_ms;
-};
 
 struct SdlState {
   bool video_ready;
   ModuleRecord module;
-  ClassRecord classes[max_classes];
+  WindowClasses classes;
   WindowRecord windows[max_windows];
   ContextRecord contexts[max_contexts];
   // The mode a fullscreen window will take; set by a successful switch.
   bool display_switched;
   SDL_DisplayMode switched_mode;
   int cursor_count;
-  Timer timer;
+  WindowTimer timer;
   MessageQueue queue;
 };
 
@@ -92,13 +74,6 @@ bool ensure_video() {
   SDL_StopTextInput();
   state.video_ready = true;
   return true;
-}
-
-ClassRecord* find_class(const char* name) {
-  for (ClassRecord& record : state.classes) {
-    if (record.registered && SDL_strcmp(record.name, name) == 0) return &record;
-  }
-  return nullptr;
 }
 
 WindowRecord* window_for(uint32_t sdl_id) {
@@ -221,19 +196,6 @@ void pump_events() {
   }
 }
 
-// At most one WM_TIMER is ever waiting: ticks missed while the loop was
-// busy fold into the one delivered now.
-bool take_timer(Message* message, uint64_t now_ms) {
-  Timer& timer = state.timer;
-  if (!timer.running || now_ms < timer.due_ms) return false;
-  while (timer.due_ms <= now_ms) timer.due_ms += timer.period_ms;
-  *message = Message{};
-  message->window = timer.window;
-  message->message = WM_TIMER;
-  message->wparam = timer.id;
-  return true;
-}
-
 void stamp(Message* message, uint64_t now_ms) {
   message->time = static_cast<uint32_t>(now_ms);
   int x = 0;
@@ -249,6 +211,10 @@ void stamp(Message* message, uint64_t now_ms) {
   message->point = {x, y};
 }
 
+// The window does not object to the screen saver or the monitor powering
+// down.
+void allow_screen_saver() { SDL_EnableScreenSaver(); }
+
 }  // namespace
 
 namespace platform {
@@ -259,31 +225,10 @@ IconHandle load_icon(InstanceHandle, int id) { return id == IDI_WINLOGO ? &state
 
 CursorHandle load_cursor(InstanceHandle, int id) { return id == IDC_ARROW ? &state.module : nullptr; }
 
-uint16_t register_class(const WindowClass& window_class) {
-  if (window_class.class_name == nullptr || window_class.window_proc == nullptr ||
-      SDL_strlen(window_class.class_name) >= sizeof(ClassRecord::name) ||
-      find_class(window_class.class_name) != nullptr) {
-    return 0;
-  }
-  for (int i = 0; i < max_classes; ++i) {
-    ClassRecord& record = state.classes[i];
-    if (record.registered) continue;
-    record.registered = true;
-    SDL_strlcpy(record.name, window_class.class_name, sizeof(record.name));
-    record.proc = window_class.window_proc;
-    return static_cast<uint16_t>(MAXINTATOM + i);
-  }
-  return 0;
-}
+uint16_t register_class(const WindowClass& window_class) { return state.classes.add(window_class); }
 
 bool unregister_class(const char* class_name, InstanceHandle) {
-  ClassRecord* record = find_class(class_name);
-  if (record == nullptr) return false;
-  for (const WindowRecord& window : state.windows) {
-    if (window.exists && window.proc == record->proc) return false;  // still in use
-  }
-  record->registered = false;
-  return true;
+  return state.classes.remove_unless_used(class_name, state.windows);
 }
 
 int32_t change_display_settings(const DisplayMode* mode, uint32_t flags) {
@@ -323,8 +268,8 @@ bool adjust_window_rect_ex(Rect* rect, uint32_t, bool, uint32_t) { return rect !
 
 WindowHandle create_window_ex(uint32_t, const char* class_name, const char* title, uint32_t style, int x, int y,
                               int width, int height, WindowHandle, const void*, InstanceHandle, const void*) {
-  ClassRecord* window_class = find_class(class_name);
-  if (window_class == nullptr || !ensure_video()) return nullptr;
+  const WindowProc proc = state.classes.find(class_name);
+  if (proc == nullptr || !ensure_video()) return nullptr;
   WindowRecord* window = nullptr;
   for (WindowRecord& record : state.windows) {
     if (!record.exists) {
@@ -364,7 +309,7 @@ WindowHandle create_window_ex(uint32_t, const char* class_name, const char* titl
   if (sdl == nullptr) return nullptr;
   if ((flags & SDL_WINDOW_FULLSCREEN) != 0) SDL_SetWindowDisplayMode(sdl, &state.switched_mode);
 
-  *window = WindowRecord{true, sdl, window_class->proc, DeviceRecord{window, 0}};
+  *window = WindowRecord{true, sdl, proc, DeviceRecord{window, 0}};
   // As on the desktop, the new window learns its client size before
   // creation returns.
   window->proc(window, WM_SIZE, SIZE_RESTORED, client_size(window));
@@ -400,7 +345,7 @@ WindowHandle set_focus(WindowHandle window) {
 
 uintptr_t set_timer(WindowHandle window, uintptr_t id, uint32_t period_ms, const void*) {
   if (window == nullptr || !window->exists || period_ms == 0) return 0;
-  state.timer = Timer{true, window, id, period_ms, SDL_GetTicks64() + period_ms};
+  state.timer = WindowTimer{true, window, id, period_ms, SDL_GetTicks64() + period_ms};
   return id;
 }
 
@@ -412,12 +357,7 @@ DeviceContext get_dc(WindowHandle window) {
 bool release_dc(WindowHandle window, DeviceContext dc) { return window != nullptr && dc == &window->device; }
 
 int choose_pixel_format(DeviceContext dc, const PixelFormatDescriptor* descriptor) {
-  constexpr uint32_t needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-  if (dc == nullptr || descriptor == nullptr || (descriptor->flags & needed) != needed ||
-      descriptor->pixel_type != PFD_TYPE_RGBA) {
-    return 0;
-  }
-  return window_pixel_format;
+  return dc != nullptr ? choose_window_pixel_format(descriptor) : 0;
 }
 
 bool set_pixel_format(DeviceContext dc, int index, const PixelFormatDescriptor*) {
@@ -499,7 +439,7 @@ bool peek_message(Message* message, WindowHandle, uint32_t, uint32_t, uint32_t) 
     found = state.queue.take(message);
   }
   const uint64_t now_ms = SDL_GetTicks64();
-  if (!found) found = take_timer(message, now_ms);
+  if (!found) found = take_timer_tick(state.timer, message, now_ms);
   if (found) stamp(message, now_ms);
   return found;
 }
@@ -519,22 +459,7 @@ void post_quit_message(int exit_code) { state.queue.post_quit(exit_code); }
 
 intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
   if (window == nullptr || !window->exists) return 0;
-  if (message == WM_SYSKEYDOWN && wparam == VK_F4 && (lparam & key_alt_flag) != 0) {
-    return window->proc(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  }
-  if (message != WM_SYSCOMMAND) return 0;
-  switch (wparam & SC_COMMAND_MASK) {
-    case SC_CLOSE:
-      window->proc(window, WM_CLOSE, 0, 0);
-      break;
-    case SC_SCREENSAVE:
-    case SC_MONITORPOWER:
-      SDL_EnableScreenSaver();  // the window does not object
-      break;
-    default:
-      break;
-  }
-  return 0;
+  return default_window_proc(window, window->proc, message, wparam, lparam, allow_screen_saver);
 }
 
 int64_t query_performance_frequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }

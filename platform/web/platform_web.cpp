@@ -13,6 +13,8 @@
 #include <cstring>
 
 #include "platform/common/message_queue.h"
+#include "platform/common/window_classes.h"
+#include "platform/common/window_rules.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -60,14 +62,8 @@ using namespace platform;
 // ---------------------------------------------------------------------------
 // Constants.
 
-constexpr int max_classes = 4;
-// Registered class atoms count up from here, like Win32 string atoms.
-constexpr uint16_t MAXINTATOM = 0xC000;
 // The page has one canvas, so there is one window at a time.
 constexpr int max_windows = 1;
-constexpr int window_pixel_format = 1;
-constexpr intptr_t key_alt_flag = intptr_t{1} << 29;
-constexpr uintptr_t VK_F4 = VK_F1 + 3;
 constexpr intptr_t monitor_off = 2;
 constexpr uint32_t fullscreen_bits = 32;
 constexpr int64_t counter_ticks_per_second = 1000000000;
@@ -75,30 +71,16 @@ constexpr int64_t counter_ticks_per_second = 1000000000;
 // ---------------------------------------------------------------------------
 // State.
 
-struct ClassRecord {
-  bool registered;
-  char name[64];
-  WindowProc proc;
-};
-
-struct Timer {
-  bool running;
-  WindowRecord* window;
-  uintptr_t id;
-  uint32_t period_ms;
-  uint64_t due_ms;
-};
-
 struct WebState {
   ModuleRecord module;
-  ClassRecord classes[max_classes];
+  WindowClasses classes;
   WindowRecord windows[max_windows];
   ContextRecord context;
   bool context_made;
   bool context_current;
   bool display_switched;
   int cursor_count;
-  Timer timer;
+  WindowTimer timer;
   MessageQueue queue;
 };
 
@@ -183,13 +165,6 @@ EM_ASYNC_JS(int, show_page_dialog, (const char* text, const char* caption, int b
 
 uint64_t now_ms() { return static_cast<uint64_t>(emscripten_get_now()); }
 
-ClassRecord* find_class(const char* name) {
-  for (ClassRecord& record : state.classes) {
-    if (record.registered && std::strcmp(record.name, name) == 0) return &record;
-  }
-  return nullptr;
-}
-
 WindowRecord* first_window() {
   for (WindowRecord& record : state.windows) {
     if (record.exists) return &record;
@@ -221,18 +196,9 @@ void pump_page_events() {
   }
 }
 
-// At most one WM_TIMER is ever waiting: ticks missed while the loop was
-// busy fold into the one delivered now.
-bool take_timer(Message* message, uint64_t now) {
-  Timer& timer = state.timer;
-  if (!timer.running || now < timer.due_ms) return false;
-  while (timer.due_ms <= now) timer.due_ms += timer.period_ms;
-  *message = Message{};
-  message->window = timer.window;
-  message->message = WM_TIMER;
-  message->wparam = timer.id;
-  return true;
-}
+// The window does not object to the screen saver or the monitor powering
+// down.
+void allow_screen_saver() { zarnic_page_keep_screen_on(0); }
 
 }  // namespace
 
@@ -244,31 +210,10 @@ IconHandle load_icon(InstanceHandle, int id) { return id == IDI_WINLOGO ? &state
 
 CursorHandle load_cursor(InstanceHandle, int id) { return id == IDC_ARROW ? &state.module : nullptr; }
 
-uint16_t register_class(const WindowClass& window_class) {
-  if (window_class.class_name == nullptr || window_class.window_proc == nullptr ||
-      std::strlen(window_class.class_name) >= sizeof(ClassRecord::name) ||
-      find_class(window_class.class_name) != nullptr) {
-    return 0;
-  }
-  for (int i = 0; i < max_classes; ++i) {
-    ClassRecord& record = state.classes[i];
-    if (record.registered) continue;
-    record.registered = true;
-    std::strcpy(record.name, window_class.class_name);
-    record.proc = window_class.window_proc;
-    return static_cast<uint16_t>(MAXINTATOM + i);
-  }
-  return 0;
-}
+uint16_t register_class(const WindowClass& window_class) { return state.classes.add(window_class); }
 
 bool unregister_class(const char* class_name, InstanceHandle) {
-  ClassRecord* record = find_class(class_name);
-  if (record == nullptr) return false;
-  for (const WindowRecord& window : state.windows) {
-    if (window.exists && window.proc == record->proc) return false;  // still in use
-  }
-  record->registered = false;
-  return true;
+  return state.classes.remove_unless_used(class_name, state.windows);
 }
 
 // The browser cannot change the screen's mode; the page entered fullscreen
@@ -303,8 +248,8 @@ bool adjust_window_rect_ex(Rect* rect, uint32_t, bool, uint32_t) { return rect !
 
 WindowHandle create_window_ex(uint32_t, const char* class_name, const char*, uint32_t, int, int, int width, int height,
                               WindowHandle, const void*, InstanceHandle, const void*) {
-  ClassRecord* window_class = find_class(class_name);
-  if (window_class == nullptr || first_window() != nullptr || width <= 0 || height <= 0) return nullptr;
+  const WindowProc proc = state.classes.find(class_name);
+  if (proc == nullptr || first_window() != nullptr || width <= 0 || height <= 0) return nullptr;
   if (zarnic_page_size_canvas(width, height) == 0) return nullptr;
   // The canvas's WebGL context is made with the window: the window learns
   // its size below and sets its viewport before any context is current,
@@ -314,7 +259,7 @@ WindowHandle create_window_ex(uint32_t, const char* class_name, const char*, uin
     state.context_made = true;
   }
   WindowRecord* window = &state.windows[0];
-  *window = WindowRecord{true, window_class->proc, width, height, DeviceRecord{window, 0}};
+  *window = WindowRecord{true, proc, width, height, DeviceRecord{window, 0}};
   state.queue.clear();
   zarnic_page_install();
   // As on the desktop, the new window learns its client size before
@@ -355,7 +300,7 @@ WindowHandle set_focus(WindowHandle window) {
 
 uintptr_t set_timer(WindowHandle window, uintptr_t id, uint32_t period_ms, const void*) {
   if (window == nullptr || !window->exists || period_ms == 0) return 0;
-  state.timer = Timer{true, window, id, period_ms, now_ms() + period_ms};
+  state.timer = WindowTimer{true, window, id, period_ms, now_ms() + period_ms};
   return id;
 }
 
@@ -367,12 +312,7 @@ DeviceContext get_dc(WindowHandle window) {
 bool release_dc(WindowHandle window, DeviceContext dc) { return window != nullptr && dc == &window->device; }
 
 int choose_pixel_format(DeviceContext dc, const PixelFormatDescriptor* descriptor) {
-  constexpr uint32_t needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-  if (dc == nullptr || descriptor == nullptr || (descriptor->flags & needed) != needed ||
-      descriptor->pixel_type != PFD_TYPE_RGBA) {
-    return 0;
-  }
-  return window_pixel_format;
+  return dc != nullptr ? choose_window_pixel_format(descriptor) : 0;
 }
 
 bool set_pixel_format(DeviceContext dc, int index, const PixelFormatDescriptor*) {
@@ -423,7 +363,7 @@ bool peek_message(Message* message, WindowHandle, uint32_t, uint32_t, uint32_t) 
     found = state.queue.take(message);
   }
   const uint64_t now = now_ms();
-  if (!found) found = take_timer(message, now);
+  if (!found) found = take_timer_tick(state.timer, message, now);
   if (found) {
     message->time = static_cast<uint32_t>(now);
     message->point = {0, 0};
@@ -445,22 +385,7 @@ void post_quit_message(int exit_code) { state.queue.post_quit(exit_code); }
 
 intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
   if (window == nullptr || !window->exists) return 0;
-  if (message == WM_SYSKEYDOWN && wparam == VK_F4 && (lparam & key_alt_flag) != 0) {
-    return window->proc(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  }
-  if (message != WM_SYSCOMMAND) return 0;
-  switch (wparam & SC_COMMAND_MASK) {
-    case SC_CLOSE:
-      window->proc(window, WM_CLOSE, 0, 0);
-      break;
-    case SC_SCREENSAVE:
-    case SC_MONITORPOWER:
-      zarnic_page_keep_screen_on(0);  // the window does not object
-      break;
-    default:
-      break;
-  }
-  return 0;
+  return default_window_proc(window, window->proc, message, wparam, lparam, allow_screen_saver);
 }
 
 // performance.now() in nanoseconds: it moves in steps of 5 to 100 µs,
