@@ -133,6 +133,20 @@ async function escape_run(browser) {
   await page.close();
 }
 
+// Another tab brought to the front hides the page: the close request.
+async function hidden_run(browser) {
+  const page = await open_page(browser, url);
+  await start_by_click(page);
+  await wait_for(page, () => window.zarnic_frames >= 3, 60);
+  const other = await browser.newPage();
+  await other.bringToFront();
+  const code = await wait_for_exit(page, 30);
+  const hidden = await page.evaluate(() => document.visibilityState);
+  check('hiding the tab is the close request: 0', code === 0 && hidden === 'hidden', JSON.stringify({code, hidden}));
+  await other.close();
+  await page.close();
+}
+
 // Fullscreen refused (the page embedded in a frame that may not go
 // fullscreen): the question, then No ends with the closing note and 0, or
 // Yes plays in the page.
@@ -259,7 +273,7 @@ async function music_run(browser) {
   const browser = await launch_browser();
   const runs = [];
   if (probes_url) runs.push(gl_gaps_run, music_run);
-  if (!process.env.ZARNIC_WEB_ONLY_PROBES) runs.push(whole_run, escape_run, refused_runs);
+  if (!process.env.ZARNIC_WEB_ONLY_PROBES) runs.push(whole_run, escape_run, hidden_run, refused_runs);
   if (broken_url && !process.env.ZARNIC_WEB_ONLY_PROBES) runs.push(broken_data_run);
   try {
     for (const run of runs) {
