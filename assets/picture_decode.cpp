@@ -1,15 +1,12 @@
 #include "assets/picture_decode.h"
 
 #include <turbojpeg.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
-#include "assets/file_bytes.h"
 #include "assets/picture_resample.h"
 
 namespace {
@@ -48,19 +45,6 @@ tjscalingfactor decode_scale(int width, int height, int need_width, int need_hei
 }
 
 }  // namespace
-
-bool compose_picture_path(const char* path, char (&full)[picture_path_capacity]) {
-  if (picture_path_is_url(path)) {
-    const size_t length = std::strlen(path);
-    if (length >= picture_path_capacity) return false;
-    std::memcpy(full, path, length + 1);
-    return true;
-  }
-  char directory[picture_path_capacity];
-  if (getcwd(directory, sizeof directory) == nullptr) return false;
-  const int written = std::snprintf(full, picture_path_capacity, "%s/%s", directory, path);
-  return written >= 0 && static_cast<size_t>(written) < picture_path_capacity;
-}
 
 bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, PictureImage* out) {
   if (jpeg == nullptr || !has_jpeg_signature(jpeg, size) || max_texture_size < 1) return false;
@@ -108,14 +92,4 @@ bool decode_picture(const uint8_t* jpeg, size_t size, int max_texture_size, Pict
   out->height = texture_height;
   out->rgba = std::move(rgba);
   return true;
-}
-
-bool load_picture_image(const char* path, int max_texture_size, PictureImage* out) {
-  char full[picture_path_capacity];
-  if (!compose_picture_path(path, full)) return false;
-  // A URL keeps its form through the path rule but is never fetched.
-  if (picture_path_is_url(path)) return false;
-  std::vector<uint8_t> bytes;
-  if (!read_file_bytes(full, &bytes)) return false;
-  return decode_picture(bytes.data(), bytes.size(), max_texture_size, out);
 }
