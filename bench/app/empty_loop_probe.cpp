@@ -1,8 +1,8 @@
-// The demo's loop around an empty frame: a Scene that draws nothing and no
-// music, on the real SDL window. The main loop's probe points around
-// peek_message, draw_frame and swap_buffers (probe/probe_points.h) time each
-// part of a pass; after run_seconds the probe asks the loop to end and
-// prints the costs.
+// The demo's loop around an empty frame: the shell's stand-ins for the Scene
+// and the music (tests/support/shell_stand_ins), on the real SDL window. The
+// main loop's probe points around peek_message, draw_frame and swap_buffers
+// (probe/probe_points.h) time each part of a pass; after run_seconds the
+// probe asks the loop to end and prints the costs.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -10,20 +10,9 @@
 
 #include "app/app_main.h"
 #include "app/gl_window.h"
-#include "audio/bass.h"
 #include "bench/app/probe_clock.h"
-#include "demo/scene.h"
 #include "platform/platform.h"
 #include "probe/probe_points.h"
-
-Mesh* demo_mesh = nullptr;
-FrameTimer frame_timer;
-Scene scene;
-
-Scene::Scene() {}
-bool Scene::init() { return true; }
-void Scene::render(float) {}
-BOOL BASS_Init(int, DWORD, DWORD, void*, const void*) { return 0; }
 
 namespace {
 

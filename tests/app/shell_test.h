@@ -7,10 +7,13 @@
 #include "app/gl_window.h"
 #include "platform/demo_screen.h"
 #include "platform/script/platform_script.h"
+#include "tests/support/shell_stand_ins.h"
 
 class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The Scene's and the music's stand-in calls go into the call record.
+    shell_stand_in_calls = platform::script::log_call;
     platform::script::reset();
     gl_window = GlWindow();
   }
