@@ -62,8 +62,9 @@ if command -v ccache >/dev/null; then
 fi
 
 stage_main() {
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" &&
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON &&
     cmake --build build -j"$jobs" &&
+    touch "$stage_marks/build.built" &&
     ctest --test-dir build --output-on-failure -j"$jobs"
 }
 
@@ -76,8 +77,9 @@ stage_main() {
 # have a library name to be matched by.
 stage_asan() {
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARNIC_SANITIZE=ON -DZARNIC_BENCH=OFF \
-    "${launcher[@]}" &&
-    cmake --build build-asan -j"$jobs" || return 1
+    "${launcher[@]}" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON &&
+    cmake --build build-asan -j"$jobs" &&
+    touch "$stage_marks/build-asan.built" || return 1
   local mesa_drivers
   mesa_drivers="libEGL_mesa.so.0 $(ls /usr/lib/*/dri/swrast_dri.so 2>/dev/null | head -n 1)"
   LD_PRELOAD="$mesa_drivers" \
@@ -96,9 +98,37 @@ stage_fuzz() {
     fuzz/run_fuzzers.sh build-fuzz
 }
 
-# Each option combination the README documents, configured from scratch and
-# built (everything in `all`, nothing run). One line per combination:
-# "option combination NAME: built" or "... FAILED".
+# Every compile, archive and link command of the configured build folder $1
+# (Makefile generator), one per line and sorted, with the folder's own path
+# written <build>: folders configured with the same options from the same
+# checkout list the same lines.
+build_commands() {
+  local dir=$1 abs file
+  abs="$(cd "$dir" && pwd)"
+  {
+    awk '/^  "directory": / { directory = $0 } /^  "command": / { print directory " " $0 }' \
+      "$dir/compile_commands.json"
+    find "$dir" -path '*/CMakeFiles/*.dir/link.txt' | sort | while read -r file; do
+      printf '%s %s\n' "${file#"$dir"/}" "$(tr '\n' ' ' <"$file")"
+    done
+  } | sed "s|$abs|<build>|g" | LC_ALL=C sort -u
+}
+
+# The targets that own the command lines on standard input.
+targets_of_commands() {
+  sed -nE -e 's|^[^ ]*CMakeFiles/([^/]+)\.dir/link\.txt .*|\1|p' -e 's|.* -o CMakeFiles/([^/ ]+)\.dir/.*|\1|p' |
+    LC_ALL=C sort -u
+}
+
+# Each option combination the README documents, configured from scratch in
+# build-options/NAME, and built: every command of its build (compile, archive,
+# link) has run, with the options it has, in this run of test.sh. Commands a
+# build folder has already run in this run are not run again: the main and
+# asan stages' folders when those stages built, and each combination once
+# built. Switching tests or benchmarks off leaves every remaining command as it
+# was, so those combinations only configure; the targets that own a command not
+# run yet are built (everything in `all` when nothing has run yet). One line
+# per combination: "option combination NAME: built ..." or "... FAILED".
 option_combinations=(
   "default|"
   "tests-off|-DZARNIC_TESTS=OFF"
@@ -108,24 +138,50 @@ option_combinations=(
   "fuzz-clang|-DZARNIC_FUZZ=ON -DZARNIC_TESTS=OFF -DZARNIC_BENCH=OFF"
 )
 stage_options() {
-  local status=0 entry name flags dir
+  local status=0 entry name flags dir start commands missing ran=build-options/commands-run
   mkdir -p build-options
+  : >"$ran"
+  for built in build build-asan; do
+    if [ -f "$stage_marks/$built.built" ]; then
+      build_commands "$built" | LC_ALL=C sort -u -m - "$ran" -o "$ran"
+    fi
+  done
   for entry in "${option_combinations[@]}"; do
     name="${entry%%|*}"
     flags="${entry#*|}"
     dir="build-options/$name"
+    start=$SECONDS
     rm -rf "$dir"
     local compilers=()
     [ "$name" = fuzz-clang ] && compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+    local targets=() result
     # shellcheck disable=SC2086 # flags is a list of words
-    if cmake -S . -B "$dir" $flags "${compilers[@]}" "${launcher[@]}" >"$dir.log" 2>&1 &&
-      cmake --build "$dir" -j"$jobs" >>"$dir.log" 2>&1; then
-      echo "option combination $name: built"
+    if cmake -S . -B "$dir" $flags "${compilers[@]}" "${launcher[@]}" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+      >"$dir.log" 2>&1; then
+      build_commands "$dir" >"$dir.commands"
+      missing="$(LC_ALL=C comm -23 "$dir.commands" "$ran")"
+      commands=$(wc -l <"$dir.commands")
+      if [ -z "$missing" ]; then
+        result="built (all $commands of its commands already ran)"
+      else
+        [ -s "$ran" ] && mapfile -t targets < <(targets_of_commands <<<"$missing")
+        if [ ${#targets[@]} -eq 0 ]; then
+          cmake --build "$dir" -j"$jobs" >>"$dir.log" 2>&1 && result="built (all $commands commands)"
+        else
+          cmake --build "$dir" -j"$jobs" --target "${targets[@]}" >>"$dir.log" 2>&1 &&
+            result="built ($(wc -l <<<"$missing") of its $commands commands, in ${#targets[@]} targets)"
+        fi
+      fi
+    fi
+    if [ -n "${result:-}" ]; then
+      LC_ALL=C sort -u -m "$dir.commands" "$ran" -o "$ran"
+      echo "option combination $name: $result in $((SECONDS - start)) s"
     else
       echo "option combination $name: FAILED (last lines of $dir.log below)"
       tail -n 30 "$dir.log"
       status=1
     fi
+    result=""
   done
   return $status
 }
@@ -158,7 +214,7 @@ count_results() {
       ;;
     options)
       local ok bad
-      ok=$(grep -cE '^option combination [a-z-]+: built$' "$log")
+      ok=$(grep -cE '^option combination [a-z-]+: built' "$log")
       bad=$(grep -cE '^option combination [a-z-]+: FAILED' "$log")
       echo "$((ok + bad)) $ok $bad"
       ;;
@@ -171,6 +227,9 @@ count_results() {
 
 logs="$(mktemp -d)"
 trap 'rm -rf "$logs"' EXIT
+# Which build folders a stage of this run has built in full, for the options
+# stage: a file NAME.built for each.
+stage_marks="$logs"
 summary=()
 total_passed=0
 total_failed=0
