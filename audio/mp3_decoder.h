@@ -21,13 +21,20 @@ struct Mp3Format {
   int64_t frames = -1;  // the exact length when the file's tag gives it, else -1
 };
 
+// The largest input either decoder takes (256 MB, about 2.5 hours of
+// 320 kbit/s audio). A larger file or block is refused at open, before any
+// of it is read: the Windows decoder holds its input whole and lists every
+// frame, so a huge file would otherwise be an allocation that can fail.
+constexpr uint64_t mp3_max_input_bytes = uint64_t(1) << 28;
+
 // Opens `length` bytes of the file at `path` from `offset` on (length 0: to
 // the end of the file) and reads its format. Null on a missing, unreadable,
-// empty or undecodable file; nothing is printed.
+// empty, undecodable or too large (over mp3_max_input_bytes) input; nothing
+// is printed.
 Mp3Decoder* mp3_decoder_open_file(const char* path, uint64_t offset, uint64_t length, Mp3Format* format);
 
-// The same for an MP3 file held in memory; the block must outlive the
-// decoder.
+// The same for an MP3 file held in memory (at most mp3_max_input_bytes);
+// the block must outlive the decoder.
 Mp3Decoder* mp3_decoder_open_memory(const void* data, size_t size, Mp3Format* format);
 
 // Decodes up to max_frames frames into out (max_frames * channels samples).

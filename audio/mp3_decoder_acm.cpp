@@ -197,8 +197,10 @@ Mp3Decoder* mp3_decoder_open_file(const char* path, uint64_t offset, uint64_t le
   if (ok) {
     const uint64_t available = static_cast<uint64_t>(size) - offset;
     const uint64_t wanted = length == 0 ? available : std::min(length, available);
-    bytes.resize(static_cast<size_t>(wanted));
-    ok = _fseeki64(file, static_cast<int64_t>(offset), SEEK_SET) == 0 &&
+    // Refused before anything is allocated or read.
+    ok = wanted <= mp3_max_input_bytes;
+    if (ok) bytes.resize(static_cast<size_t>(wanted));
+    ok = ok && _fseeki64(file, static_cast<int64_t>(offset), SEEK_SET) == 0 &&
          std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
   }
   std::fclose(file);
@@ -211,7 +213,7 @@ Mp3Decoder* mp3_decoder_open_file(const char* path, uint64_t offset, uint64_t le
 }
 
 Mp3Decoder* mp3_decoder_open_memory(const void* data, size_t size, Mp3Format* format) {
-  if (data == nullptr || size == 0) return nullptr;
+  if (data == nullptr || size == 0 || size > mp3_max_input_bytes) return nullptr;
   // Only read: the codec is handed private copies of each batch.
   Mp3Decoder* d = new Mp3Decoder;
   d->data = static_cast<const uint8_t*>(data);

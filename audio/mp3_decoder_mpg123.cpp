@@ -14,13 +14,6 @@
 
 #include "audio/mpg123_format.h"
 
-namespace {
-
-// Larger inputs are refused (about 2.5 hours of 320 kbit/s audio).
-constexpr uint64_t max_input_bytes = uint64_t(1) << 28;
-
-}  // namespace
-
 struct Mp3Decoder {
   mpg123_handle* handle = nullptr;
   int fd = -1;                            // the file, when reading one
@@ -123,7 +116,7 @@ Mp3Decoder* mp3_decoder_open_file(const char* path, uint64_t offset, uint64_t le
   }
   const uint64_t available = static_cast<uint64_t>(st.st_size) - offset;
   const uint64_t size = length == 0 || length > available ? available : length;
-  if (size > max_input_bytes) {
+  if (size > mp3_max_input_bytes) {
     close(fd);
     return nullptr;
   }
@@ -136,7 +129,7 @@ Mp3Decoder* mp3_decoder_open_file(const char* path, uint64_t offset, uint64_t le
 
 Mp3Decoder* mp3_decoder_open_memory(const void* data, size_t size, Mp3Format* format) {
   if (format) *format = Mp3Format{};
-  if (!data || size == 0 || size > max_input_bytes) return nullptr;
+  if (!data || size == 0 || size > mp3_max_input_bytes) return nullptr;
   Mp3Decoder* d = new Mp3Decoder;
   d->memory = static_cast<const unsigned char*>(data);
   d->size = size;

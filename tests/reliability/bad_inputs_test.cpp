@@ -43,6 +43,7 @@ const Expected expected_outcomes[] = {
     {"music-garbage", "", 8, false},
     {"music-empty", "", 8, false},
     {"music-truncated-mp3", "", 8, false},
+    {"music-oversized", "", 8, false},
     {"all-at-once", "file too short for its vertex count", 0, false},
 };
 

@@ -131,6 +131,13 @@ bool apply(const std::string& name, const fs::path& dir) {
   if (name == "music-garbage") return write_file(dir / music_file, garbage(65536, 7));
   if (name == "music-empty") return write_file(dir / music_file, {});
   if (name == "music-truncated-mp3") return write_file(dir / music_file, first_half(read_file(dir / music_file)));
+  if (name == "music-oversized") {
+    // The real track, then a hole up to 300 MB: over the decoders' limit,
+    // yet almost no disk is used and nothing is written to fill it.
+    std::error_code error;
+    fs::resize_file(dir / music_file, uintmax_t{300} << 20, error);
+    return !error;
+  }
   if (name == "all-at-once") {
     bool ok = forge_vertex_count(dir);
     const BadPicture forms[] = {BadPicture::garbage, BadPicture::empty, BadPicture::truncated, BadPicture::png};
@@ -146,7 +153,8 @@ const std::vector<std::string>& broken_data_cases() {
   static const std::vector<std::string> cases = {
       "no-data",          "mesh-truncated", "mesh-forged-count",       "mesh-index-past-n",
       "pictures-garbage", "pictures-empty", "pictures-truncated-jpeg", "pictures-png",
-      "music-garbage",    "music-empty",    "music-truncated-mp3",     "all-at-once"};
+      "music-garbage",    "music-empty",    "music-truncated-mp3",     "music-oversized",
+      "all-at-once"};
   return cases;
 }
 
