@@ -26,6 +26,10 @@ uint64_t end_loop(MusicFeed& f, MusicRing& ring) {
   uint64_t written = 0;
   if (f.converter) {
     const long n = pcm_converter_flush(f.converter, f.converted.data());
+    if (n < 0) {
+      f.stalled = true;  // the converter has ended: the music stops here
+      return 0;
+    }
     if (n > 0) {
       emit(f, ring, f.converted.data(), static_cast<uint64_t>(n));
       written = static_cast<uint64_t>(n);
@@ -105,9 +109,11 @@ uint64_t feed_fill(MusicFeed& f, MusicRing& ring, uint64_t max_frames) {
 bool feed_rewind(MusicFeed& f) {
   f.loop_offset = 0;
   if (f.replaying) return true;
-  if (f.converter) {
-    // Drop whatever the converter still holds from where the loop was.
-    pcm_converter_flush(f.converter, f.converted.data());
+  // Drops whatever the converter still holds from where the loop was; a
+  // converter that cannot start afresh has ended, and so has the music.
+  if (f.converter && pcm_converter_flush(f.converter, f.converted.data()) < 0) {
+    f.stalled = true;
+    return false;
   }
   if (!mp3_decoder_rewind(f.decoder)) {
     f.stalled = true;

@@ -39,7 +39,8 @@ bool feed_open(MusicFeed& feed, Mp3Decoder* decoder, const Mp3Format& format, in
 uint64_t feed_fill(MusicFeed& feed, MusicRing& ring, uint64_t max_frames);
 
 // Back to the first frame of the file, the converter started afresh.
-// False (and the feed stalls) when the decoder cannot rewind.
+// False (and the feed stalls) when the decoder cannot rewind or the
+// converter has ended.
 bool feed_rewind(MusicFeed& feed);
 
 // The file frame that output frame `loop_offset` of a loop comes from.

@@ -9,6 +9,10 @@
 // smallest run of input frames that gives a whole number of output frames
 // (160 in, 147 out from 48 kHz to 44.1 kHz). What is left over waits for the
 // next call, and the flush converts the last part-block.
+//
+// The codec is opened afresh at every flush. Should that fail, the
+// converter has ended: it converts nothing more (-1 from then on), and the
+// music stops there rather than play frames at the wrong rate.
 #include <windows.h>
 // windows.h first: the multimedia headers rely on its types.
 #include <mmreg.h>
@@ -22,7 +26,11 @@
 #include "audio/pcm_converter_rules.h"
 
 struct PcmConverter {
-  HACMSTREAM stream = nullptr;  // null when only the channels change
+  HACMSTREAM stream = nullptr;  // null when only the channels change, or ended
+  bool channels_only = false;   // equal rates: no codec at all
+  // The codec could not be opened again after a flush: every later call
+  // fails, so the caller stops instead of taking unconverted frames.
+  bool ended = false;
   int in_rate = 0;
   int in_channels = 0;
   int out_rate = 0;
@@ -134,6 +142,7 @@ PcmConverter* pcm_converter_open(int in_rate, int in_channels, int out_rate, lon
   c->out_rate = out_rate;
   c->max_in = max_in_frames;
   if (in_rate == out_rate) {
+    c->channels_only = true;
     c->max_out = max_in_frames;
     return c;
   }
@@ -153,8 +162,8 @@ PcmConverter* pcm_converter_open(int in_rate, int in_channels, int out_rate, lon
 long pcm_converter_max_output(const PcmConverter* c) { return c ? c->max_out : 0; }
 
 long pcm_converter_convert(PcmConverter* c, const int16_t* in, long in_frames, int16_t* out) {
-  if (!c || in_frames < 0 || in_frames > c->max_in) return -1;
-  if (!c->stream) {
+  if (!c || c->ended || in_frames < 0 || in_frames > c->max_in) return -1;
+  if (c->channels_only) {
     pcm_to_stereo(in, in_frames, c->in_channels, out);
     return in_frames;
   }
@@ -175,14 +184,17 @@ long pcm_converter_convert(PcmConverter* c, const int16_t* in, long in_frames, i
 }
 
 long pcm_converter_flush(PcmConverter* c, int16_t* out) {
-  if (!c) return -1;
-  if (!c->stream) return 0;
+  if (!c || c->ended) return -1;
+  if (c->channels_only) return 0;
   long written = 0;
   if (c->pending > 0) written = run(c, c->pending, ACM_STREAMCONVERTF_END, out);
   c->pending = 0;
   // A fresh codec: the same input again gives the same output.
   close_codec(c);
-  if (!open_codec(c)) return -1;
+  if (!open_codec(c)) {
+    c->ended = true;
+    return -1;
+  }
   return written;
 }
 

@@ -17,10 +17,11 @@ struct ReferenceTrack {
 };
 
 constexpr ReferenceTrack reference_tracks[] = {
-    {"stereo44", 44100, 2, 3.0},  // MPEG-1 joint stereo, two tones with a ramp
-    {"mono22", 22050, 1, 2.0},    // MPEG-2 mono
-    {"tone", 44100, 2, 2.0},      // the spectrum's test tone
-    {"orvu", 44100, 2, 0.0},      // the demo's music, copied from data/
+    {"stereo44", 44100, 2, 3.0},                           // MPEG-1 joint stereo, two tones with a ramp
+    {"mono22", 22050, 1, 2.0},                             // MPEG-2 mono
+    {"stereo48", 48000, 2, 2.0},                           // MPEG-1 at the other rates music comes in
+    {"stereo32", 32000, 2, 2.0}, {"tone", 44100, 2, 2.0},  // the spectrum's test tone
+    {"orvu", 44100, 2, 0.0},                               // the demo's music, copied from data/
 };
 
 // A file cut short: the first `cut_bytes` bytes of stereo44.mp3, as cut.mp3
