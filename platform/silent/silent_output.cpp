@@ -31,8 +31,7 @@ struct Pacer {
 
 Pacer pacer;
 
-void run(int rate, AudioFill fill) {
-  const int64_t start_ns = monotonic_clock_ns();
+void run(int rate, AudioFill fill, int64_t start_ns) {
   int64_t filled = 0;
   std::unique_lock<std::mutex> lock(pacer.mutex);
   while (!pacer.stop) {
@@ -50,7 +49,9 @@ int64_t monotonic_clock_ns() {
       .count();
 }
 
-bool silent_output_start(int rate, AudioFill fill) {
+bool silent_output_start(int rate, AudioFill fill) { return silent_output_continue(rate, fill, monotonic_clock_ns()); }
+
+bool silent_output_continue(int rate, AudioFill fill, int64_t first_frame_ns) {
   if (pacer.running || rate <= 0 || !fill) return false;
   // A program that ends without closing the output stops the thread before
   // the thread object is destroyed (which would abort a running thread).
@@ -58,7 +59,7 @@ bool silent_output_start(int rate, AudioFill fill) {
   (void)stop_at_exit;
   pacer.stop = false;
   pacer.running = true;
-  pacer.thread = std::thread(run, rate, fill);
+  pacer.thread = std::thread(run, rate, fill, first_frame_ns);
   return true;
 }
 

@@ -21,6 +21,11 @@ int64_t monotonic_clock_ns();
 // the arguments make no sense.
 bool silent_output_start(int rate, AudioFill fill);
 
+// The same, with the first frame heard at first_frame_ns instead of now: a
+// device that fails part-way carries on here from the position it reached,
+// so the music's clock goes on without a jump.
+bool silent_output_continue(int rate, AudioFill fill, int64_t first_frame_ns);
+
 // Stops the thread; returns once no fill is running.
 void silent_output_stop();
 

@@ -3,7 +3,9 @@
 // buffer is stamped from the device's own position (waveOutGetPosition in
 // samples), so what the music layer calls audible is what the device plays.
 // When no device opens, the silent output (platform/silent/) takes the
-// frames in real time, as on Linux.
+// frames in real time, as on Linux; when the device fails later (a write
+// refused: unplugged, a driver error), the silent output takes over from
+// the position reached, so the music's clock goes on.
 #include <windows.h>
 // windows.h first: mmsystem.h relies on its types.
 #include <mmsystem.h>
@@ -35,6 +37,11 @@ struct WaveOutput {
   // Frames written to the device since it opened: the device position at
   // which the next buffer starts playing.
   uint64_t frames_written = 0;
+  // Frames in the buffers the device has handed back: played, at least.
+  uint64_t frames_returned = 0;
+  // Set by the refill thread when a write failed and the silent output took
+  // over; read once that thread has been joined.
+  bool fell_back = false;
   WAVEHDR headers[buffer_count] = {};
   int16_t samples[buffer_count][buffer_frames * audio_output_channels] = {};
 };
@@ -49,40 +56,61 @@ int64_t counter_frequency() {
   return f.QuadPart;
 }
 
-// The device's position in frames, widened past the 32-bit counter's wrap
-// by the frames written so far (the position is never ahead of those).
+// A counter that wraps every `period` frames (a power of two), widened by
+// the frames written so far, which it is never ahead of.
+uint64_t widen(uint64_t counter, uint64_t period, uint64_t frames_written) {
+  const uint64_t high = frames_written & ~(period - 1);
+  uint64_t position = high | counter;
+  if (position > frames_written && high != 0) position -= period;
+  return position > frames_written ? frames_written : position;
+}
+
+// The device's position in frames: in samples, or in bytes, where the
+// driver reports either. A driver that reports neither (only milliseconds,
+// or nothing) is taken to have played what it handed back, which lags what
+// is heard by at most a buffer and never runs ahead of it.
 uint64_t device_position(const WaveOutput& w) {
   MMTIME time{};
   time.wType = TIME_SAMPLES;
-  if (waveOutGetPosition(w.device, &time, sizeof time) != MMSYSERR_NOERROR || time.wType != TIME_SAMPLES) {
-    return w.frames_written;
+  if (waveOutGetPosition(w.device, &time, sizeof time) == MMSYSERR_NOERROR) {
+    if (time.wType == TIME_SAMPLES) return widen(time.u.sample, uint64_t{1} << 32, w.frames_written);
+    if (time.wType == TIME_BYTES)
+      return widen(time.u.cb / frame_bytes, (uint64_t{1} << 32) / frame_bytes, w.frames_written);
   }
-  const uint64_t high = w.frames_written & ~uint64_t{0xFFFFFFFF};
-  uint64_t position = high | time.u.sample;
-  if (position > w.frames_written && high != 0) position -= uint64_t{1} << 32;
-  return position > w.frames_written ? w.frames_written : position;
+  return w.frames_returned;
 }
 
 // Fills header i and queues it. The first frame of the buffer is heard
-// when the device has played everything queued before it.
-void queue_buffer(WaveOutput& w, int i) {
+// when the device has played everything queued before it. False when the
+// device refuses the buffer: the silent output then carries on from the
+// end of it, as if it had been heard, and this thread's work is over.
+bool queue_buffer(WaveOutput& w, int i) {
   const int64_t now = audio_clock_ns();
   const uint64_t ahead = w.frames_written - device_position(w);
   const int64_t heard_at = now + static_cast<int64_t>(ahead) * ns_per_second / w.rate;
   w.fill(w.samples[i], buffer_frames, heard_at);
   w.headers[i].dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
-  waveOutWrite(w.device, &w.headers[i], sizeof(WAVEHDR));
+  if (waveOutWrite(w.device, &w.headers[i], sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+    const int64_t next_heard_at = heard_at + static_cast<int64_t>(buffer_frames) * ns_per_second / w.rate;
+    w.fell_back = silent_output_continue(w.rate, w.fill, next_heard_at);
+    return false;
+  }
   w.frames_written += buffer_frames;
+  return true;
 }
 
 void refill_loop(WaveOutput* w) {
-  for (int i = 0; i < buffer_count; ++i) queue_buffer(*w, i);
+  for (int i = 0; i < buffer_count; ++i) {
+    if (!queue_buffer(*w, i)) return;
+  }
   while (!w->stopping.load()) {
     // The event is set whenever the device finishes a buffer; the timeout
     // only bounds how long stop waits.
     WaitForSingleObject(w->done_event, 50);
     for (int i = 0; i < buffer_count && !w->stopping.load(); ++i) {
-      if (w->headers[i].dwFlags & WHDR_DONE) queue_buffer(*w, i);
+      if (!(w->headers[i].dwFlags & WHDR_DONE)) continue;
+      w->frames_returned += buffer_frames;
+      if (!queue_buffer(*w, i)) return;
     }
   }
 }
@@ -109,12 +137,21 @@ bool open_device(int rate, AudioFill fill) {
   w.fill = fill;
   w.rate = rate;
   w.frames_written = 0;
+  w.frames_returned = 0;
+  w.fell_back = false;
   w.stopping.store(false);
   for (int i = 0; i < buffer_count; ++i) {
     w.headers[i] = WAVEHDR{};
     w.headers[i].lpData = reinterpret_cast<LPSTR>(w.samples[i]);
     w.headers[i].dwBufferLength = buffer_frames * frame_bytes;
-    waveOutPrepareHeader(w.device, &w.headers[i], sizeof(WAVEHDR));
+    if (waveOutPrepareHeader(w.device, &w.headers[i], sizeof(WAVEHDR)) == MMSYSERR_NOERROR) continue;
+    // A buffer the device will not take: as if no device had opened.
+    for (int j = 0; j < i; ++j) waveOutUnprepareHeader(w.device, &w.headers[j], sizeof(WAVEHDR));
+    waveOutClose(w.device);
+    CloseHandle(w.done_event);
+    w.device = nullptr;
+    w.done_event = nullptr;
+    return false;
   }
   // A program that ends without closing the output (the demo never does)
   // stops the thread before its object is destroyed, which would abort a
@@ -130,6 +167,7 @@ void close_device() {
   w.stopping.store(true);
   SetEvent(w.done_event);
   if (w.refill.joinable()) w.refill.join();
+  if (w.fell_back) silent_output_stop();
   // Reset hands every queued buffer back, so they can be unprepared.
   waveOutReset(w.device);
   for (int i = 0; i < buffer_count; ++i) waveOutUnprepareHeader(w.device, &w.headers[i], sizeof(WAVEHDR));
