@@ -126,6 +126,22 @@ TEST_F(CaptureWhole, TwoCapturesOfTheSameTwoSecondsDecodeToIdenticalFrames) {
   EXPECT_GT(xy / std::sqrt(xx * yy), 0.99);
 }
 
+TEST_F(CaptureWhole, TheFinishedFileHasTheModeTheUmaskGivesANewFile) {
+  struct Case {
+    const char* umask;
+    mode_t mode;
+  };
+  for (const Case c : {Case{"022", 0644}, Case{"027", 0640}}) {
+    const std::string out = dir + "/mode" + c.umask + ".mp4";
+    const Outcome o = run(std::string("umask ") + c.umask + " && cd " + source_dir + " && " + capture_tool +
+                          " --fps 1 --seconds 1 " + out);
+    ASSERT_EQ(o.status, 0) << o.output;
+    struct stat st;
+    ASSERT_EQ(stat(out.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, c.mode) << "umask " << c.umask;
+  }
+}
+
 TEST_F(CaptureWhole, LosslessFramesEqualTheFrameRenderersAndTheTrackTheMusic) {
   // Five frames at 10 fps across the start of the main phase, with a fixed
   // step; the frame renderer draws the same moments with the bass the music

@@ -91,8 +91,19 @@ bool VideoFile::open(const std::string& path, const VideoSettings& wanted, std::
     }
     return false;
   }
-  close(fd);
   temp_path = pattern;
+  // mkstemp makes the file private (0600) whatever the umask; the finished
+  // capture is an ordinary file, with the mode the umask gives any new file
+  // (0644 under umask 022), so it can be served or handed to someone else.
+  const mode_t mask = umask(0);
+  umask(mask);
+  const bool mode_set = fchmod(fd, (S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH) & ~mask) == 0;
+  close(fd);
+  if (!mode_set) {
+    *error = "cannot set the mode of '" + temp_path + "': " + std::strerror(errno);
+    abandon();
+    return false;
+  }
 
   int code = avformat_alloc_output_context2(&format, nullptr, "mp4", temp_path.c_str());
   if (code < 0 || format == nullptr) {
