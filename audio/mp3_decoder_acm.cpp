@@ -1,8 +1,9 @@
 // Incremental gapless MP3 decoding through the Audio Compression Manager's
-// MPEG Layer-3 codec, which every Windows has. The codec is handed whole
+// MPEG Layer-3 codec, which Windows ships outside its N editions (there
+// the Media Feature Pack brings it; without it no music opens). The codec is handed whole
 // frames found by audio/mp3_frames and knows nothing of the LAME tag, so
-// the trim is applied here: the decoder's output starts `synthesis_delay`
-// (plus `codec_extra_delay`) samples late and the encoder put its delay in
+// the trim is applied here: the decoder's output starts
+// `codec_decoder_delay` samples late and the encoder put its delay in
 // front; both are dropped, and the output stops after the tagged length,
 // giving what libmpg123's gapless decoding gives, within rounding.
 #include <windows.h>
@@ -20,14 +21,17 @@
 
 namespace {
 
-// Samples every Layer III decoder's synthesis filterbank lags behind its
-// input: the encoder's tag counts the delay without it.
-constexpr int synthesis_delay = 529;
-// What the codec adds on top of the filterbank: none under wine 8, measured
-// by cross-correlating its output with libmpg123's for the same files (best
-// lag 0 of +-3000 frames, 77-86 dB apart). Kept as a constant so a codec
-// with a longer delay is one edit away.
-constexpr int codec_extra_delay = 0;
+// The trim at the start, besides the encoder's delay that the LAME tag
+// records: the samples by which the codec's output lags its input. Every
+// Layer III decoder's synthesis filterbank lags by 529 samples, which the
+// tag leaves out; a codec may add more of its own (one that holds a frame
+// back would need 529 + 1152). 529 is what wine's codec needs, measured by
+// cross-correlating its output with libmpg123's gapless decode of the same
+// files (best lag 0 of +-3000 frames, 77-86 dB apart once trimmed by 529);
+// the MP3 codec of a real Windows must be checked against the same figure
+// by the same measure before it is trusted. Without a tag nothing is
+// trimmed, as libmpg123 trims nothing then either.
+constexpr int codec_decoder_delay = 529;
 // MPEG frames handed to the codec per conversion.
 constexpr int frames_per_convert = 8;
 // The largest Layer III frame: 320 kbit/s at 32 kHz with the padding byte.
@@ -126,7 +130,7 @@ void reset_position(Mp3Decoder* d) {
   d->next_frame = 0;
   d->decoded_bytes = 0;
   d->decoded_read = 0;
-  d->skip = codec_extra_delay + (d->layout.has_gapless_tag ? synthesis_delay + d->layout.encoder_delay : 0);
+  d->skip = d->layout.has_gapless_tag ? codec_decoder_delay + d->layout.encoder_delay : 0;
   d->handed = 0;
   d->flushed = false;
 }
