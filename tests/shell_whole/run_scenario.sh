@@ -12,7 +12,8 @@
 # scenarios: zarnic= the program, show_box= the tool that draws a reference
 # message box with the same platform layer, send_close= the Linux tool that
 # sends a window manager's close request; for broken_data also
-# make_broken_data=, broken_case= and data= (the default data folder).
+# make_broken_data=, broken_case= and data= (the default data folder); for
+# music_format data= and music= (an MP3 file to play instead of the music).
 #
 # Run from the directory that holds data/.
 set -u
@@ -22,7 +23,7 @@ build=$2
 shift 2
 for setting in "$@"; do
   case $setting in
-    zarnic=* | show_box=* | send_close=* | make_broken_data=* | broken_case=* | data=*)
+    zarnic=* | show_box=* | send_close=* | make_broken_data=* | broken_case=* | data=* | music=*)
       declare "$setting" ;;
     *)
       echo "run_scenario.sh: unknown setting '$setting'" >&2
@@ -166,6 +167,16 @@ case $scenario in
     if grep -Eq 'ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:' "$work/demo.err"; then
       fail "sanitizer report"
     fi
+    ;;
+  music_format)
+    # The player on the default data with its music in another format: the
+    # show at its designed pace, which the music's position sets, and the
+    # seventeen ticks.
+    mkdir -p "$work/run" && cp -r "$data" "$work/run/data" && cp "$music" "$work/run/data/orvu.mp3" ||
+      fail "cannot make the data folder"
+    cd "$work/run"
+    start_demo
+    expect_paced_run
     ;;
   *)
     fail "unknown scenario"

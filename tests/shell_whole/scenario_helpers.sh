@@ -250,7 +250,8 @@ await_first_frame() {
 # no_window_ms the last time no window was there; returns once the program
 # has ended.
 expect_designed_pace() {
-  local main_reference=docs/show/main_slid_in.png credits_reference=docs/show/credits.png
+  # From this script's place: a scenario may run in a data folder of its own.
+  local main_reference=$here/../../docs/show/main_slid_in.png credits_reference=$here/../../docs/show/credits.png
   local wanted main_checked=0 credits_checked=0
   wanted=$(( $(middle_brightness "$main_reference") / 2 ))
   local start end new dump_before_ms="" seen_before_ms="" earliest latest value

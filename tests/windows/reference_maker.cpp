@@ -56,6 +56,30 @@ bool decode(const std::string& path, std::vector<int16_t>* out, int* rate, int* 
   return ok;
 }
 
+// Stereo at from_rate to `channels` at to_rate: linear interpolation, and
+// the mean of both channels for mono.
+std::vector<int16_t> convert(const std::vector<int16_t>& stereo, int from_rate, int to_rate, int channels) {
+  const size_t in_frames = stereo.size() / 2;
+  const size_t out_frames = static_cast<size_t>(static_cast<double>(in_frames) * to_rate / from_rate);
+  std::vector<int16_t> out;
+  out.reserve(out_frames * channels);
+  for (size_t i = 0; i < out_frames; ++i) {
+    const double at = static_cast<double>(i) * from_rate / to_rate;
+    const size_t a = static_cast<size_t>(at);
+    const size_t b = a + 1 < in_frames ? a + 1 : a;
+    const double t = at - static_cast<double>(a);
+    double v[2];
+    for (int c = 0; c < 2; ++c) v[c] = stereo[a * 2 + c] * (1 - t) + stereo[b * 2 + c] * t;
+    if (channels == 1) {
+      out.push_back(static_cast<int16_t>(std::lround((v[0] + v[1]) / 2)));
+    } else {
+      out.push_back(static_cast<int16_t>(std::lround(v[0])));
+      out.push_back(static_cast<int16_t>(std::lround(v[1])));
+    }
+  }
+  return out;
+}
+
 bool write_bytes(const std::string& path, const void* data, size_t size) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) return false;
@@ -104,6 +128,13 @@ int main(int argc, char** argv) {
     }
     if (!write_bytes(dir + "/" + track.name + ".raw", decoded.data(), decoded.size() * sizeof(int16_t))) return 1;
     std::printf("%s: %zu frames at %d Hz, %d channels\n", track.name, decoded.size() / channels, rate, channels);
+    if (std::string(track.name) == "orvu") {
+      for (const MusicFormat& f : show_music_formats) {
+        const std::vector<unsigned char> mp3 =
+            encode_mp3(convert(decoded, rate, f.rate, f.channels), f.rate, f.channels);
+        if (mp3.empty() || !write_file(dir + "/" + f.name + ".mp3", mp3)) return 1;
+      }
+    }
 
     if (std::string(track.name) == "tone") {
       std::vector<float> spectra;

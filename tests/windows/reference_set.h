@@ -24,6 +24,21 @@ constexpr ReferenceTrack reference_tracks[] = {
     {"orvu", 44100, 2, 0.0},                               // the demo's music, copied from data/
 };
 
+// The demo's music in the other formats a music file may come in, for the
+// whole-program runs: data/orvu.mp3 decoded, resampled (linearly) and mixed
+// down on the build machine and encoded again, <name>.mp3, as long as the
+// original, so the show's phases fall where they do with the original.
+struct MusicFormat {
+  const char* name;
+  int rate;
+  int channels;
+};
+constexpr MusicFormat show_music_formats[] = {
+    {"orvu48stereo", 48000, 2},
+    {"orvu22mono", 22050, 1},
+    {"orvu32stereo", 32000, 2},
+};
+
 // A file cut short: the first `cut_bytes` bytes of stereo44.mp3, as cut.mp3
 // with libmpg123's decode in cut.raw.
 constexpr size_t cut_bytes = 20000;
