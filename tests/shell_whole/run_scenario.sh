@@ -168,6 +168,25 @@ case $scenario in
       fail "sanitizer report"
     fi
     ;;
+  no_music)
+    # Music that does not open (a Windows without an MP3 codec): its position
+    # stays at 0, so the intro shows, unmoving, for the whole run, and the run
+    # ends after the seventeenth tick. With music the main phase would be on
+    # screen 8 s after the intro's first frame.
+    start_demo
+    wait_for_window "$title" 60 >/dev/null || fail "no demo window"
+    expect_intro_in_band
+    cp "$work/shot.png" "$work/intro.png"
+    sleep 8
+    kill -0 "$demo_pid" 2>/dev/null || fail "the demo ended too soon to look at the intro again"
+    import -window root "$work/later.png" 2>/dev/null || fail "no screenshot"
+    value=$(likeness "$work/later.png" "$work/intro.png")
+    echo "8 s later: likeness $value to the intro"
+    awk -v v="$value" 'BEGIN { exit !(v >= 0.95) }' || fail "the show left the intro (likeness $value): the music played"
+    finish_demo 60
+    expect_exit_code 1
+    [ "$run_ms" -ge 16000 ] || fail "ended after $run_ms ms, before the seventeenth tick"
+    ;;
   music_format)
     # The player on the default data with its music in another format: the
     # show at its designed pace, which the music's position sets, and the
