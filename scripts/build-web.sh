@@ -8,13 +8,9 @@ cd "$(dirname "$0")/.."
 build=${ZARNIC_WEB_BUILD_DIR:-build-web}
 out=${ZARNIC_WEB_DIST_DIR:-dist/web}
 
-# emcc needs Debian's node modules; the ccache setup follows test.sh.
+# emcc needs Debian's node modules.
 export NODE_PATH=/usr/share/nodejs
-export CCACHE_NOHASHDIR=true CCACHE_BASEDIR=$PWD
-launcher=()
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
+source scripts/ccache_launcher.sh
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/emscripten.cmake" -DCMAKE_BUILD_TYPE=Release \
   -DZARNIC_TESTS=OFF -DZARNIC_BENCH=OFF "${launcher[@]}" >/dev/null
 cmake --build "$build" -j2 --target zarnic zarnic_play

@@ -10,15 +10,12 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 runs=${1:-5}
 export NODE_PATH=/usr/share/nodejs
+source scripts/web_pages.sh
 scripts/build-web.sh >/dev/null
 
 # The native player with the probe, built once.
 native=build-web/native
-launcher=()
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  export CCACHE_NOHASHDIR=true CCACHE_BASEDIR=$PWD
-fi
+source scripts/ccache_launcher.sh
 cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARNIC_TESTS=OFF "${launcher[@]}" >/dev/null
 cmake --build "$native" --target bench_app_play_show_probe -j2 >/dev/null
 
@@ -29,25 +26,10 @@ if [ ! -f "$long/dist/data.data" ]; then
   rm -rf "$long" && mkdir -p "$long/work" "$long/dist"
   cp -r data "$long/work/data"
   ffmpeg -v error -stream_loop 19 -i data/orvu.mp3 -c:a libmp3lame -b:a 160k -y "$long/work/data/orvu.mp3"
-  python3 /usr/share/emscripten/tools/file_packager.py "$long/dist/data.data" --preload "$long/work/data@data" \
-    --js-output="$long/dist/data.js" >/dev/null 2>&1
+  pack_data "$long/work/data" "$long/dist"
 fi
-cp dist/web/index.html dist/web/zarnic*.js dist/web/zarnic*.wasm "$long/dist/"
+copy_page "$long/dist"
 
-servers=()
-trap 'for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null || true; done' EXIT
-serve() {
-  local log
-  log=$(mktemp)
-  scripts/serve-web.sh "$1" 0 >"$log" 2>&1 &
-  servers+=($!)
-  for _ in $(seq 100); do
-    address=$(sed -n 's/.* at \(http:[^ ]*\)$/\1/p' "$log")
-    [ -n "$address" ] && break
-    sleep 0.1
-  done
-  rm -f "$log"
-}
 serve dist/web
 page=$address
 serve "$long/dist"
