@@ -2,30 +2,12 @@
 // modes, GL contexts, message boxes and clocks.
 #include <SDL2/SDL.h>
 
-#include "platform/common/message_queue.h"
-#include "platform/common/window_classes.h"
-#include "platform/common/window_rules.h"
+#include "platform/common/hosted_windows.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_modes.h"
 
 namespace platform {
-
-struct ModuleRecord {
-  int unused;
-};
-
-struct DeviceRecord {
-  WindowRecord* window;
-  int pixel_format;
-};
-
-struct WindowRecord {
-  bool exists;
-  SDL_Window* sdl;
-  WindowProc proc;
-  DeviceRecord device;
-};
 
 struct ContextRecord {
   SDL_GLContext gl;
@@ -37,7 +19,6 @@ namespace {
 
 using namespace platform;
 
-constexpr int max_windows = 4;
 constexpr int max_contexts = 4;
 // Depth buffers to ask for, closest to 32 bits first.
 constexpr int depth_sizes[] = {32, 24, 16};
@@ -46,20 +27,13 @@ constexpr intptr_t key_alt_flag = intptr_t{1} << 29;
 constexpr intptr_t key_previous_flag = intptr_t{1} << 30;
 constexpr intptr_t key_release_flag = intptr_t{1} << 31;
 constexpr uintptr_t VK_F10 = VK_F1 + 9;
-constexpr intptr_t monitor_off = 2;
 
 struct SdlState {
   bool video_ready;
-  ModuleRecord module;
-  WindowClasses classes;
-  WindowRecord windows[max_windows];
   ContextRecord contexts[max_contexts];
   // The mode a fullscreen window will take; set by a successful switch.
   bool display_switched;
   SDL_DisplayMode switched_mode;
-  int cursor_count;
-  WindowTimer timer;
-  MessageQueue queue;
 };
 
 SdlState state = {};
@@ -76,47 +50,25 @@ bool ensure_video() {
   return true;
 }
 
+SDL_Window* sdl_window(const WindowRecord* window) { return static_cast<SDL_Window*>(window->native); }
+
 WindowRecord* window_for(uint32_t sdl_id) {
   SDL_Window* sdl = SDL_GetWindowFromID(sdl_id);
-  for (WindowRecord& record : state.windows) {
-    if (record.exists && record.sdl == sdl) return &record;
+  for (WindowRecord& record : hosted.windows) {
+    if (record.exists && record.native == sdl) return &record;
   }
   return nullptr;
-}
-
-WindowRecord* first_window() {
-  for (WindowRecord& record : state.windows) {
-    if (record.exists) return &record;
-  }
-  return nullptr;
-}
-
-void queue_input(WindowRecord* window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-  Message input{};
-  input.window = window;
-  input.message = message;
-  input.wparam = wparam;
-  input.lparam = lparam;
-  state.queue.push_input(input);
 }
 
 uintptr_t minimised(WindowRecord* window) {
-  return (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0 ? minimised_flag : 0;
+  return (SDL_GetWindowFlags(sdl_window(window)) & SDL_WINDOW_MINIMIZED) != 0 ? minimised_flag : 0;
 }
 
 intptr_t client_size(WindowRecord* window) {
   int width = 0;
   int height = 0;
-  SDL_GetWindowSize(window->sdl, &width, &height);
+  SDL_GetWindowSize(sdl_window(window), &width, &height);
   return make_lparam(static_cast<uint16_t>(width), static_cast<uint16_t>(height));
-}
-
-// The desktop asks the focused window before it starts the screen saver or
-// powers the monitor down; the answer comes back through def_window_proc.
-void ask_about_screen_saver(WindowRecord* window) {
-  SDL_DisableScreenSaver();
-  window->proc(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
-  window->proc(window, WM_SYSCOMMAND, SC_MONITORPOWER, monitor_off);
 }
 
 void convert_window_event(const SDL_WindowEvent& event) {
@@ -196,47 +148,16 @@ void pump_events() {
   }
 }
 
-void stamp(Message* message, uint64_t now_ms) {
-  message->time = static_cast<uint32_t>(now_ms);
-  int x = 0;
-  int y = 0;
-  SDL_GetMouseState(&x, &y);
-  if (message->window != nullptr) {
-    int left = 0;
-    int top = 0;
-    SDL_GetWindowPosition(message->window->sdl, &left, &top);
-    x += left;
-    y += top;
-  }
-  message->point = {x, y};
-}
-
-// The window does not object to the screen saver or the monitor powering
-// down.
-void allow_screen_saver() { SDL_EnableScreenSaver(); }
-
 }  // namespace
 
 namespace platform {
 
-InstanceHandle get_module_handle() { return &state.module; }
-
-IconHandle load_icon(InstanceHandle, int id) { return id == IDI_WINLOGO ? &state.module : nullptr; }
-
-CursorHandle load_cursor(InstanceHandle, int id) { return id == IDC_ARROW ? &state.module : nullptr; }
-
-uint16_t register_class(const WindowClass& window_class) { return state.classes.add(window_class); }
-
-bool unregister_class(const char* class_name, InstanceHandle) {
-  return state.classes.remove_unless_used(class_name, state.windows);
-}
-
 int32_t change_display_settings(const DisplayMode* mode, uint32_t flags) {
   if (mode == nullptr) {
     // Leaving fullscreen gives the screen its desktop mode back.
-    for (WindowRecord& window : state.windows) {
-      if (window.exists && (SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_FULLSCREEN) != 0) {
-        SDL_SetWindowFullscreen(window.sdl, 0);
+    for (WindowRecord& window : hosted.windows) {
+      if (window.exists && (SDL_GetWindowFlags(sdl_window(&window)) & SDL_WINDOW_FULLSCREEN) != 0) {
+        SDL_SetWindowFullscreen(sdl_window(&window), 0);
       }
     }
     state.display_switched = false;
@@ -256,27 +177,15 @@ int32_t change_display_settings(const DisplayMode* mode, uint32_t flags) {
   return DISP_CHANGE_BADMODE;
 }
 
-int show_cursor(bool show) {
-  state.cursor_count += show ? 1 : -1;
-  if (state.video_ready) SDL_ShowCursor(state.cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
-  return state.cursor_count;
-}
-
 // SDL sizes a window by its client area; the window manager's frame lies
 // outside it, so the client rectangle is already the window's size.
 bool adjust_window_rect_ex(Rect* rect, uint32_t, bool, uint32_t) { return rect != nullptr; }
 
 WindowHandle create_window_ex(uint32_t, const char* class_name, const char* title, uint32_t style, int x, int y,
                               int width, int height, WindowHandle, const void*, InstanceHandle, const void*) {
-  const WindowProc proc = state.classes.find(class_name);
+  const WindowProc proc = hosted.classes.find(class_name);
   if (proc == nullptr || !ensure_video()) return nullptr;
-  WindowRecord* window = nullptr;
-  for (WindowRecord& record : state.windows) {
-    if (!record.exists) {
-      window = &record;
-      break;
-    }
-  }
+  WindowRecord* window = free_window();
   if (window == nullptr) return nullptr;
 
   uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
@@ -309,7 +218,7 @@ WindowHandle create_window_ex(uint32_t, const char* class_name, const char* titl
   if (sdl == nullptr) return nullptr;
   if ((flags & SDL_WINDOW_FULLSCREEN) != 0) SDL_SetWindowDisplayMode(sdl, &state.switched_mode);
 
-  *window = WindowRecord{true, sdl, proc, DeviceRecord{window, 0}};
+  *window = WindowRecord{true, proc, DeviceRecord{window, 0}, sdl};
   // As on the desktop, the new window learns its client size before
   // creation returns.
   window->proc(window, WM_SIZE, SIZE_RESTORED, client_size(window));
@@ -317,53 +226,28 @@ WindowHandle create_window_ex(uint32_t, const char* class_name, const char* titl
 }
 
 bool destroy_window(WindowHandle window) {
-  if (window == nullptr || !window->exists) return false;
-  if (state.timer.window == window) state.timer.running = false;
-  SDL_DestroyWindow(window->sdl);
-  window->exists = false;
-  window->sdl = nullptr;
+  if (!window_exists(window)) return false;
+  SDL_DestroyWindow(sdl_window(window));
+  forget_window(window);
   return true;
 }
 
 bool show_window(WindowHandle window, int) {
-  if (window == nullptr || !window->exists) return false;
-  SDL_ShowWindow(window->sdl);
+  if (!window_exists(window)) return false;
+  SDL_ShowWindow(sdl_window(window));
   return true;
 }
 
 bool set_foreground_window(WindowHandle window) {
-  if (window == nullptr || !window->exists) return false;
-  SDL_RaiseWindow(window->sdl);
+  if (!window_exists(window)) return false;
+  SDL_RaiseWindow(sdl_window(window));
   return true;
 }
 
 WindowHandle set_focus(WindowHandle window) {
-  if (window == nullptr || !window->exists) return nullptr;
-  SDL_SetWindowInputFocus(window->sdl);
+  if (!window_exists(window)) return nullptr;
+  SDL_SetWindowInputFocus(sdl_window(window));
   return window;
-}
-
-uintptr_t set_timer(WindowHandle window, uintptr_t id, uint32_t period_ms, const void*) {
-  if (window == nullptr || !window->exists || period_ms == 0) return 0;
-  state.timer = WindowTimer{true, window, id, period_ms, SDL_GetTicks64() + period_ms};
-  return id;
-}
-
-DeviceContext get_dc(WindowHandle window) {
-  if (window == nullptr || !window->exists) return nullptr;
-  return &window->device;
-}
-
-bool release_dc(WindowHandle window, DeviceContext dc) { return window != nullptr && dc == &window->device; }
-
-int choose_pixel_format(DeviceContext dc, const PixelFormatDescriptor* descriptor) {
-  return dc != nullptr ? choose_window_pixel_format(descriptor) : 0;
-}
-
-bool set_pixel_format(DeviceContext dc, int index, const PixelFormatDescriptor*) {
-  if (dc == nullptr || index != window_pixel_format) return false;
-  dc->pixel_format = index;
-  return true;
 }
 
 RenderContext create_context(DeviceContext dc) {
@@ -372,7 +256,7 @@ RenderContext create_context(DeviceContext dc) {
     if (record.gl != nullptr) continue;
     SDL_Window* previous_window = SDL_GL_GetCurrentWindow();
     SDL_GLContext previous = SDL_GL_GetCurrentContext();
-    record.gl = SDL_GL_CreateContext(dc->window->sdl);
+    record.gl = SDL_GL_CreateContext(sdl_window(dc->window));
     if (record.gl == nullptr) return nullptr;
     // Creating makes a context current in SDL; here that is make_current's job.
     SDL_GL_MakeCurrent(previous_window, previous);
@@ -386,7 +270,7 @@ bool make_current(DeviceContext dc, RenderContext context) {
     return !state.video_ready || SDL_GL_MakeCurrent(nullptr, nullptr) == 0;
   }
   if (dc == nullptr || context == nullptr || !dc->window->exists) return false;
-  if (SDL_GL_MakeCurrent(dc->window->sdl, context->gl) != 0) return false;
+  if (SDL_GL_MakeCurrent(sdl_window(dc->window), context->gl) != 0) return false;
   // The loop is unthrottled; a driver that insists on vsync is no error.
   SDL_GL_SetSwapInterval(0);
   return true;
@@ -396,7 +280,7 @@ void* gl_proc_address(const char* name) { return SDL_GL_GetProcAddress(name); }
 
 bool swap_buffers(DeviceContext dc) {
   if (dc == nullptr || !dc->window->exists) return false;
-  SDL_GL_SwapWindow(dc->window->sdl);
+  SDL_GL_SwapWindow(sdl_window(dc->window));
   return true;
 }
 
@@ -423,7 +307,7 @@ int message_box(WindowHandle owner, const char* text, const char* caption, uint3
       flags |= SDL_MESSAGEBOX_INFORMATION;
       break;
   }
-  SDL_Window* parent = owner != nullptr && owner->exists ? owner->sdl : nullptr;
+  SDL_Window* parent = owner != nullptr && owner->exists ? sdl_window(owner) : nullptr;
   const SDL_MessageBoxData box = {flags, parent, caption, text, button_count, buttons, nullptr};
   int chosen = 0;
   // No box could be shown, or it was closed without a button: not Yes.
@@ -431,41 +315,42 @@ int message_box(WindowHandle owner, const char* text, const char* caption, uint3
   return chosen;
 }
 
-bool peek_message(Message* message, WindowHandle, uint32_t, uint32_t, uint32_t) {
-  // Posted messages, then input, then a pending quit, then the timer.
-  bool found = state.queue.take_posted(message);
-  if (!found) {
-    if (state.video_ready) pump_events();
-    found = state.queue.take(message);
-  }
-  const uint64_t now_ms = SDL_GetTicks64();
-  if (!found) found = take_timer_tick(state.timer, message, now_ms);
-  if (found) stamp(message, now_ms);
-  return found;
-}
-
-bool translate_message(const Message* message) {
-  const bool shifted = (SDL_GetModState() & KMOD_SHIFT) != 0;
-  return translate_key(state.queue, *message, shifted);
-}
-
-intptr_t dispatch_message(const Message* message) {
-  WindowRecord* window = message->window;
-  if (window == nullptr || !window->exists || window->proc == nullptr) return 0;
-  return window->proc(window, message->message, message->wparam, message->lparam);
-}
-
-void post_quit_message(int exit_code) { state.queue.post_quit(exit_code); }
-
-intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-  if (window == nullptr || !window->exists) return 0;
-  return default_window_proc(window, window->proc, message, wparam, lparam, allow_screen_saver);
-}
-
 int64_t query_performance_frequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }
 
 int64_t query_performance_counter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
 
-uint32_t time_get_time() { return SDL_GetTicks(); }
+uint64_t backend_now_ms() { return SDL_GetTicks64(); }
+
+void backend_pump_events() {
+  if (state.video_ready) pump_events();
+}
+
+Point backend_cursor_point(const WindowRecord* window) {
+  int x = 0;
+  int y = 0;
+  SDL_GetMouseState(&x, &y);
+  if (window != nullptr) {
+    int left = 0;
+    int top = 0;
+    SDL_GetWindowPosition(sdl_window(window), &left, &top);
+    x += left;
+    y += top;
+  }
+  return {x, y};
+}
+
+void backend_show_cursor(bool shown) {
+  if (state.video_ready) SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
+}
+
+bool backend_shift_down() { return (SDL_GetModState() & KMOD_SHIFT) != 0; }
+
+void backend_keep_screen_on(bool on) {
+  if (on) {
+    SDL_DisableScreenSaver();
+  } else {
+    SDL_EnableScreenSaver();
+  }
+}
 
 }  // namespace platform

@@ -12,29 +12,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/common/message_queue.h"
-#include "platform/common/window_classes.h"
-#include "platform/common/window_rules.h"
+#include "platform/common/hosted_windows.h"
 #include "platform/platform.h"
 
 namespace platform {
-
-struct ModuleRecord {
-  int unused;
-};
-
-struct DeviceRecord {
-  WindowRecord* window;
-  int pixel_format;
-};
-
-struct WindowRecord {
-  bool exists;
-  WindowProc proc;
-  int width;
-  int height;
-  DeviceRecord device;
-};
 
 struct ContextRecord {
   bool exists;
@@ -62,9 +43,6 @@ using namespace platform;
 // ---------------------------------------------------------------------------
 // Constants.
 
-// The page has one canvas, so there is one window at a time.
-constexpr int max_windows = 1;
-constexpr intptr_t monitor_off = 2;
 constexpr uint32_t fullscreen_bits = 32;
 constexpr int64_t counter_ticks_per_second = 1000000000;
 
@@ -72,16 +50,10 @@ constexpr int64_t counter_ticks_per_second = 1000000000;
 // State.
 
 struct WebState {
-  ModuleRecord module;
-  WindowClasses classes;
-  WindowRecord windows[max_windows];
   ContextRecord context;
   bool context_made;
   bool context_current;
   bool display_switched;
-  int cursor_count;
-  WindowTimer timer;
-  MessageQueue queue;
 };
 
 WebState state = {};
@@ -160,61 +132,9 @@ EM_ASYNC_JS(int, show_page_dialog, (const char* text, const char* caption, int b
 });
 // clang-format on
 
-// ---------------------------------------------------------------------------
-// Functions.
-
-uint64_t now_ms() { return static_cast<uint64_t>(emscripten_get_now()); }
-
-WindowRecord* first_window() {
-  for (WindowRecord& record : state.windows) {
-    if (record.exists) return &record;
-  }
-  return nullptr;
-}
-
-// The desktop asks the focused window before it starts the screen saver or
-// powers the monitor down; the answer comes back through def_window_proc.
-void ask_about_screen_saver(WindowRecord* window) {
-  zarnic_page_keep_screen_on(1);
-  window->proc(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
-  window->proc(window, WM_SYSCOMMAND, SC_MONITORPOWER, monitor_off);
-}
-
-void pump_page_events() {
-  WindowRecord* window = first_window();
-  uint32_t message = 0;
-  uint32_t wparam = 0;
-  int32_t lparam = 0;
-  while (zarnic_page_next_event(&message, &wparam, &lparam) != 0) {
-    if (window == nullptr) continue;
-    Message input{};
-    input.window = window;
-    input.message = message;
-    input.wparam = wparam;
-    input.lparam = lparam;
-    state.queue.push_input(input);
-  }
-}
-
-// The window does not object to the screen saver or the monitor powering
-// down.
-void allow_screen_saver() { zarnic_page_keep_screen_on(0); }
-
 }  // namespace
 
 namespace platform {
-
-InstanceHandle get_module_handle() { return &state.module; }
-
-IconHandle load_icon(InstanceHandle, int id) { return id == IDI_WINLOGO ? &state.module : nullptr; }
-
-CursorHandle load_cursor(InstanceHandle, int id) { return id == IDC_ARROW ? &state.module : nullptr; }
-
-uint16_t register_class(const WindowClass& window_class) { return state.classes.add(window_class); }
-
-bool unregister_class(const char* class_name, InstanceHandle) {
-  return state.classes.remove_unless_used(class_name, state.windows);
-}
 
 // The browser cannot change the screen's mode; the page entered fullscreen
 // on the viewer's click, and the canvas, drawn at the requested size, is
@@ -237,18 +157,13 @@ int32_t change_display_settings(const DisplayMode* mode, uint32_t flags) {
   return DISP_CHANGE_SUCCESSFUL;
 }
 
-int show_cursor(bool show) {
-  state.cursor_count += show ? 1 : -1;
-  zarnic_page_show_cursor(state.cursor_count >= 0 ? 1 : 0);
-  return state.cursor_count;
-}
-
 // The canvas has no frame: the client rectangle is the window's size.
 bool adjust_window_rect_ex(Rect* rect, uint32_t, bool, uint32_t) { return rect != nullptr; }
 
 WindowHandle create_window_ex(uint32_t, const char* class_name, const char*, uint32_t, int, int, int width, int height,
                               WindowHandle, const void*, InstanceHandle, const void*) {
-  const WindowProc proc = state.classes.find(class_name);
+  // The page has one canvas, so there is one window at a time.
+  const WindowProc proc = hosted.classes.find(class_name);
   if (proc == nullptr || first_window() != nullptr || width <= 0 || height <= 0) return nullptr;
   if (zarnic_page_size_canvas(width, height) == 0) return nullptr;
   // The canvas's WebGL context is made with the window: the window learns
@@ -258,9 +173,9 @@ WindowHandle create_window_ex(uint32_t, const char* class_name, const char*, uin
     if (zarnic_page_create_context() == 0) return nullptr;
     state.context_made = true;
   }
-  WindowRecord* window = &state.windows[0];
-  *window = WindowRecord{true, proc, width, height, DeviceRecord{window, 0}};
-  state.queue.clear();
+  WindowRecord* window = free_window();
+  *window = WindowRecord{true, proc, DeviceRecord{window, 0}, nullptr};
+  hosted.queue.clear();
   zarnic_page_install();
   // As on the desktop, the new window learns its client size before
   // creation returns.
@@ -270,56 +185,25 @@ WindowHandle create_window_ex(uint32_t, const char* class_name, const char*, uin
 }
 
 bool destroy_window(WindowHandle window) {
-  if (window == nullptr || !window->exists) return false;
-  if (state.timer.window == window) state.timer.running = false;
+  if (!window_exists(window)) return false;
   zarnic_page_uninstall();
   zarnic_page_keep_screen_on(0);
-  window->exists = false;
+  forget_window(window);
   return true;
 }
 
-bool show_window(WindowHandle window, int) { return window != nullptr && window->exists; }
+bool show_window(WindowHandle window, int) { return window_exists(window); }
 
 // The page has the focus once the viewer has clicked it: the window learns
 // that it is active, as from the desktop when it takes the focus.
 bool set_foreground_window(WindowHandle window) {
-  if (window == nullptr || !window->exists) return false;
-  Message input{};
-  input.window = window;
-  input.message = WM_ACTIVATE;
-  input.wparam = WA_ACTIVE;
-  state.queue.push_input(input);
+  if (!window_exists(window)) return false;
+  queue_input(window, WM_ACTIVATE, WA_ACTIVE, 0);
   ask_about_screen_saver(window);
   return true;
 }
 
-WindowHandle set_focus(WindowHandle window) {
-  if (window == nullptr || !window->exists) return nullptr;
-  return window;
-}
-
-uintptr_t set_timer(WindowHandle window, uintptr_t id, uint32_t period_ms, const void*) {
-  if (window == nullptr || !window->exists || period_ms == 0) return 0;
-  state.timer = WindowTimer{true, window, id, period_ms, now_ms() + period_ms};
-  return id;
-}
-
-DeviceContext get_dc(WindowHandle window) {
-  if (window == nullptr || !window->exists) return nullptr;
-  return &window->device;
-}
-
-bool release_dc(WindowHandle window, DeviceContext dc) { return window != nullptr && dc == &window->device; }
-
-int choose_pixel_format(DeviceContext dc, const PixelFormatDescriptor* descriptor) {
-  return dc != nullptr ? choose_window_pixel_format(descriptor) : 0;
-}
-
-bool set_pixel_format(DeviceContext dc, int index, const PixelFormatDescriptor*) {
-  if (dc == nullptr || index != window_pixel_format) return false;
-  dc->pixel_format = index;
-  return true;
-}
+WindowHandle set_focus(WindowHandle window) { return window_exists(window) ? window : nullptr; }
 
 // A canvas has one WebGL context for its life, made with the window; it is
 // handed out here, and again after a release.
@@ -355,45 +239,31 @@ int message_box(WindowHandle, const char* text, const char* caption, uint32_t ty
   return show_page_dialog(text != nullptr ? text : "", caption != nullptr ? caption : "", buttons);
 }
 
-bool peek_message(Message* message, WindowHandle, uint32_t, uint32_t, uint32_t) {
-  // Posted messages, then input, then a pending quit, then the timer.
-  bool found = state.queue.take_posted(message);
-  if (!found) {
-    pump_page_events();
-    found = state.queue.take(message);
-  }
-  const uint64_t now = now_ms();
-  if (!found) found = take_timer_tick(state.timer, message, now);
-  if (found) {
-    message->time = static_cast<uint32_t>(now);
-    message->point = {0, 0};
-  }
-  return found;
-}
-
-bool translate_message(const Message* message) {
-  return translate_key(state.queue, *message, zarnic_page_shift_down() != 0);
-}
-
-intptr_t dispatch_message(const Message* message) {
-  WindowRecord* window = message->window;
-  if (window == nullptr || !window->exists || window->proc == nullptr) return 0;
-  return window->proc(window, message->message, message->wparam, message->lparam);
-}
-
-void post_quit_message(int exit_code) { state.queue.post_quit(exit_code); }
-
-intptr_t def_window_proc(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-  if (window == nullptr || !window->exists) return 0;
-  return default_window_proc(window, window->proc, message, wparam, lparam, allow_screen_saver);
-}
-
 // performance.now() in nanoseconds: it moves in steps of 5 to 100 µs,
 // depending on whether the page is cross-origin isolated.
 int64_t query_performance_frequency() { return counter_ticks_per_second; }
 
 int64_t query_performance_counter() { return static_cast<int64_t>(std::llround(emscripten_get_now() * 1e6)); }
 
-uint32_t time_get_time() { return static_cast<uint32_t>(now_ms()); }
+uint64_t backend_now_ms() { return static_cast<uint64_t>(emscripten_get_now()); }
+
+void backend_pump_events() {
+  WindowRecord* window = first_window();
+  uint32_t message = 0;
+  uint32_t wparam = 0;
+  int32_t lparam = 0;
+  while (zarnic_page_next_event(&message, &wparam, &lparam) != 0) {
+    if (window != nullptr) queue_input(window, message, wparam, lparam);
+  }
+}
+
+// The page reports no pointer position with its events.
+Point backend_cursor_point(const WindowRecord*) { return {0, 0}; }
+
+void backend_show_cursor(bool shown) { zarnic_page_show_cursor(shown ? 1 : 0); }
+
+bool backend_shift_down() { return zarnic_page_shift_down() != 0; }
+
+void backend_keep_screen_on(bool on) { zarnic_page_keep_screen_on(on ? 1 : 0); }
 
 }  // namespace platform
