@@ -12,11 +12,11 @@
 #include <msacm.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "audio/mp3_decoder.h"
+#include "audio/mp3_file_bytes.h"
 #include "audio/mp3_frames.h"
 
 namespace {
@@ -191,24 +191,8 @@ Mp3Decoder* open_bytes(Mp3Decoder* d, Mp3Format* format) {
 }  // namespace
 
 Mp3Decoder* mp3_decoder_open_file(const char* path, uint64_t offset, uint64_t length, Mp3Format* format) {
-  if (path == nullptr) return nullptr;
-  FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return nullptr;
   std::vector<uint8_t> bytes;
-  bool ok = _fseeki64(file, 0, SEEK_END) == 0;
-  const int64_t size = ok ? _ftelli64(file) : -1;
-  ok = ok && size >= 0 && offset < static_cast<uint64_t>(size);
-  if (ok) {
-    const uint64_t available = static_cast<uint64_t>(size) - offset;
-    const uint64_t wanted = length == 0 ? available : std::min(length, available);
-    // Refused before anything is allocated or read.
-    ok = wanted <= mp3_max_input_bytes;
-    if (ok) bytes.resize(static_cast<size_t>(wanted));
-    ok = ok && _fseeki64(file, static_cast<int64_t>(offset), SEEK_SET) == 0 &&
-         std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  }
-  std::fclose(file);
-  if (!ok || bytes.empty()) return nullptr;
+  if (!read_mp3_file_bytes(path, offset, length, &bytes)) return nullptr;
   Mp3Decoder* d = new Mp3Decoder;
   d->file_bytes = std::move(bytes);
   d->data = d->file_bytes.data();

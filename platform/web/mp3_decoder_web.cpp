@@ -11,10 +11,10 @@
 
 #include <emscripten.h>
 
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "audio/mp3_file_bytes.h"
 #include "audio/mp3_frames.h"
 #include "platform/web/audio_output_web.h"
 
@@ -90,22 +90,8 @@ Mp3Decoder* decode(const uint8_t* data, size_t size, Mp3Format* format) {
 }  // namespace
 
 Mp3Decoder* mp3_decoder_open_file(const char* path, uint64_t offset, uint64_t length, Mp3Format* format) {
-  if (path == nullptr) return nullptr;
-  FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return nullptr;
   std::vector<uint8_t> bytes;
-  bool read = std::fseek(file, 0, SEEK_END) == 0;
-  const long size = read ? std::ftell(file) : -1;
-  read = read && size >= 0 && offset <= static_cast<uint64_t>(size);
-  if (read) {
-    const uint64_t available = static_cast<uint64_t>(size) - offset;
-    const uint64_t wanted = length == 0 || length > available ? available : length;
-    bytes.resize(static_cast<size_t>(wanted));
-    read = std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0 &&
-           std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  }
-  std::fclose(file);
-  if (!read) return nullptr;
+  if (!read_mp3_file_bytes(path, offset, length, &bytes)) return nullptr;
   return decode(bytes.data(), bytes.size(), format);
 }
 
