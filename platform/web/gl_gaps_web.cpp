@@ -32,6 +32,14 @@ TexGen texgen;
 // ---------------------------------------------------------------------------
 // Functions.
 
+// The switch of the generation GL_TEXTURE_GEN_S or _T names, kept here as
+// WebGL has none; null for any other capability, which is WebGL's own.
+bool* texgen_switch(GLenum capability) {
+  if (capability == GL_TEXTURE_GEN_S) return &texgen.on_s;
+  if (capability == GL_TEXTURE_GEN_T) return &texgen.on_t;
+  return nullptr;
+}
+
 bool generating_s() { return texgen.on_s && texgen.mode_s == GL_SPHERE_MAP; }
 bool generating_t() { return texgen.on_t && texgen.mode_t == GL_SPHERE_MAP; }
 
@@ -85,28 +93,23 @@ void zarnic_web_tex_gen_i(GLenum coord, GLenum pname, GLint param) {
 }
 
 void zarnic_web_enable(GLenum capability) {
-  if (capability == GL_TEXTURE_GEN_S) {
-    texgen.on_s = true;
-  } else if (capability == GL_TEXTURE_GEN_T) {
-    texgen.on_t = true;
+  if (bool* on = texgen_switch(capability)) {
+    *on = true;
   } else {
     glEnable(capability);
   }
 }
 
 void zarnic_web_disable(GLenum capability) {
-  if (capability == GL_TEXTURE_GEN_S) {
-    texgen.on_s = false;
-  } else if (capability == GL_TEXTURE_GEN_T) {
-    texgen.on_t = false;
+  if (bool* on = texgen_switch(capability)) {
+    *on = false;
   } else {
     glDisable(capability);
   }
 }
 
 GLboolean zarnic_web_is_enabled(GLenum capability) {
-  if (capability == GL_TEXTURE_GEN_S) return texgen.on_s ? GL_TRUE : GL_FALSE;
-  if (capability == GL_TEXTURE_GEN_T) return texgen.on_t ? GL_TRUE : GL_FALSE;
+  if (const bool* on = texgen_switch(capability)) return *on ? GL_TRUE : GL_FALSE;
   return glIsEnabled(capability);
 }
 
