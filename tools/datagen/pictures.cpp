@@ -18,6 +18,17 @@ float fract(float x) { return x - std::floor(x); }
 // Distance, in cells, from x to the nearest whole number (periodic lines).
 float line_distance(float x) { return std::fabs(fract(x + 0.5f) - 0.5f); }
 
+// A square picture of `size` pixels, each shade(u, v) at the pixel's centre:
+// u across and v down, from 0 to 1.
+template <typename Shade>
+Image paint_square(int size, Shade shade) {
+  Image image(size, size);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) image.at(x, y) = shade((x + 0.5f) / size, (y + 0.5f) / size);
+  }
+  return image;
+}
+
 // Text with a soft halo: the halo is the text's blurred coverage added in
 // glow colour, then the letters are laid over in their own colour.
 void glowing_text(Image& image, TextRender& font, const std::u32string& text, int size, int centre_x, int baseline,
@@ -130,22 +141,16 @@ Image paint_sphere_texture() {
   // is mostly black: thin lines and small nodes that turn into a moire of
   // rotating rings rather than a white haze.
   const int size = 256;
-  Image image(size, size);
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      const float u = (x + 0.5f) / size;
-      const float v = (y + 0.5f) / size;
-      // Distances in pixels to the nearest meridian (12) and parallel (6).
-      const float du = line_distance(u * 12.0f) * size / 12.0f;
-      const float dv = line_distance(v * 6.0f) * size / 6.0f;
-      const float line = std::max(std::exp(-du * du / 0.8f), std::exp(-dv * dv / 0.8f));
-      const float node = std::exp(-(du * du + dv * dv) / 6.0f);
-      // Hue drifts from cyan at the top to violet at the bottom.
-      const Rgb tint = mix(Rgb{0.1f, 0.75f, 1.0f}, Rgb{0.7f, 0.25f, 1.0f}, v);
-      image.at(x, y) = tint * (0.6f * line) + Rgb{1.0f, 0.9f, 0.75f} * (0.8f * node);
-    }
-  }
-  return image;
+  return paint_square(size, [size](float u, float v) {
+    // Distances in pixels to the nearest meridian (12) and parallel (6).
+    const float du = line_distance(u * 12.0f) * size / 12.0f;
+    const float dv = line_distance(v * 6.0f) * size / 6.0f;
+    const float line = std::max(std::exp(-du * du / 0.8f), std::exp(-dv * dv / 0.8f));
+    const float node = std::exp(-(du * du + dv * dv) / 6.0f);
+    // Hue drifts from cyan at the top to violet at the bottom.
+    const Rgb tint = mix(Rgb{0.1f, 0.75f, 1.0f}, Rgb{0.7f, 0.25f, 1.0f}, v);
+    return tint * (0.6f * line) + Rgb{1.0f, 0.9f, 0.75f} * (0.8f * node);
+  });
 }
 
 Image paint_heart_sphere_map() {
@@ -313,19 +318,14 @@ Image paint_credits() {
 }
 
 Image paint_particle() {
-  const int size = 64;
-  Image image(size, size);
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      const float dx = (x + 0.5f) / size * 2.0f - 1.0f;
-      const float dy = (y + 0.5f) / size * 2.0f - 1.0f;
-      const float r2 = dx * dx + dy * dy;
-      // Falls to exactly black before the edge so the quad's outline never
-      // shows under additive blending.
-      const float edge = std::max(0.0f, 1.0f - r2 / 0.9f);
-      const float glow = edge * edge * (std::exp(-r2 * 5.0f) * 0.8f + std::exp(-r2 * 40.0f) * 0.6f);
-      image.at(x, y) = mix(Rgb{1.0f, 0.45f, 0.2f}, Rgb{1.0f, 0.95f, 0.8f}, std::min(1.0f, glow)) * glow;
-    }
-  }
-  return image;
+  return paint_square(64, [](float u, float v) {
+    const float dx = u * 2.0f - 1.0f;
+    const float dy = v * 2.0f - 1.0f;
+    const float r2 = dx * dx + dy * dy;
+    // Falls to exactly black before the edge so the quad's outline never
+    // shows under additive blending.
+    const float edge = std::max(0.0f, 1.0f - r2 / 0.9f);
+    const float glow = edge * edge * (std::exp(-r2 * 5.0f) * 0.8f + std::exp(-r2 * 40.0f) * 0.6f);
+    return mix(Rgb{1.0f, 0.45f, 0.2f}, Rgb{1.0f, 0.95f, 0.8f}, std::min(1.0f, glow)) * glow;
+  });
 }
