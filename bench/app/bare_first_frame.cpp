@@ -8,8 +8,8 @@
 #include <SDL2/SDL.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
+
+#include "bench/app/probe_clock.h"
 
 namespace {
 
@@ -19,20 +19,11 @@ constexpr int screen_height = 768;
 constexpr int colour_bits = 8;
 constexpr int depth_bits = 32;
 
-double clock_ms(clockid_t clock) {
-  timespec now;
-  clock_gettime(clock, &now);
-  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-double now_ms() { return clock_ms(CLOCK_REALTIME); }
-
 }  // namespace
 
 int main(int, char**) {
   const double main_ms = now_ms();
-  const char* t0 = std::getenv("ZARNIC_T0_NS");
-  const double start_ms = t0 != nullptr ? static_cast<double>(std::strtoull(t0, nullptr, 10)) / 1e6 : main_ms;
+  const double start_ms = launch_ms(main_ms);
 
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_AUDIO) != 0) {
     std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());

@@ -106,20 +106,21 @@ void __wrap_glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsi
 
 namespace {
 
-// Where each part that is timed from its begin to its end began. A file is
-// read on the worker thread too, so its begin is the reading thread's own.
-double audio_init_begin_ms = 0.0;
+// When each point with no case of its own was last passed on the main
+// thread: the parts timed from their begin to their end read it there. A
+// file is read on the worker thread too, so its begin is the reading
+// thread's own.
+constexpr size_t point_slots = 64;
+static_assert(static_cast<size_t>(probe::Point::quad_draw_end) < point_slots, "a slot for every point");
+double passed_ms[point_slots] = {};
 double init_cpu_begin_ms = 0.0;
-double reset_begin_ms = 0.0;
 double picture_begin_ms = 0.0;
 bool picture_counted = false;
 thread_local double read_begin_ms = 0.0;
-double music_open_begin_ms = 0.0;
-double music_play_begin_ms = 0.0;
-double capture_begin_ms = 0.0;
-double spectrum_begin_ms = 0.0;
-double quad_begin_ms = 0.0;
 bool draw_timed = false;
+
+// Milliseconds from when `begin` was passed to now.
+double since(probe::Point begin, double now) { return now - passed_ms[static_cast<size_t>(begin)]; }
 
 void report_first_frame() {
   presented = true;
@@ -132,8 +133,8 @@ void report_first_frame() {
       "first_frame %.1f before_main %.1f window %.1f scene_init %.1f frame %.1f audio_init %.1f cpu %.1f "
       "scene_init_cpu %.1f loaded %.1f messages %.1f draw %.1f present %.1f draw_fft %.1f draw_quads %.1f\n",
       first_ms - start_ms, main_ms - start_ms, init.begin - main_ms, init_end_ms - init.begin, first_ms - init_end_ms,
-      audio_init_ms, cpu_ms, init_cpu_ms, loaded_ms - start_ms, draw_begin_ms - init_end_ms, draw_end_ms - draw_begin_ms,
-      first_ms - draw_end_ms, draw_fft_ms, draw_quads_ms);
+      audio_init_ms, cpu_ms, init_cpu_ms, loaded_ms - start_ms, draw_begin_ms - init_end_ms,
+      draw_end_ms - draw_begin_ms, first_ms - draw_end_ms, draw_fft_ms, draw_quads_ms);
   // The filter and texture-generation settings run between the last
   // picture and the quadric; the quadric's part ends where bind_arrays
   // begins.
@@ -159,15 +160,11 @@ void probe::at(probe::Point point, const void* subject) {
   switch (point) {
     case Point::app_main_begin: {
       main_ms = now;
-      const char* t0 = std::getenv("ZARNIC_T0_NS");
-      start_ms = t0 != nullptr ? static_cast<double>(std::strtoull(t0, nullptr, 10)) / 1e6 : main_ms;
+      start_ms = launch_ms(main_ms);
       break;
     }
-    case Point::audio_init_begin:
-      audio_init_begin_ms = now;
-      break;
     case Point::audio_init_end:
-      audio_init_ms = now - audio_init_begin_ms;
+      audio_init_ms = since(Point::audio_init_begin, now);
       break;
     case Point::scene_init_begin:
       init.begin = now;
@@ -177,11 +174,8 @@ void probe::at(probe::Point point, const void* subject) {
       init_cpu_ms = clock_ms(CLOCK_THREAD_CPUTIME_ID) - init_cpu_begin_ms;
       init_end_ms = now_ms();
       break;
-    case Point::fountain_reset_begin:
-      reset_begin_ms = now;
-      break;
     case Point::fountain_reset_end:
-      init.reset += now - reset_begin_ms;
+      init.reset += since(Point::fountain_reset_begin, now);
       break;
     case Point::picture_begin: {
       picture_counted = init.picture_count < max_pictures;
@@ -215,36 +209,21 @@ void probe::at(probe::Point point, const void* subject) {
     case Point::bind_arrays_end:
       init.bind = now - init.bind_begin;
       break;
-    case Point::music_open_begin:
-      music_open_begin_ms = now;
-      break;
     case Point::music_open_end:
-      init.music_open = now - music_open_begin_ms;
-      break;
-    case Point::music_play_begin:
-      music_play_begin_ms = now;
+      init.music_open = since(Point::music_open_begin, now);
       break;
     case Point::music_play_end:
-      init.music_play = now - music_play_begin_ms;
-      break;
-    case Point::capture_texture_begin:
-      capture_begin_ms = now;
+      init.music_play = since(Point::music_play_begin, now);
       break;
     case Point::capture_texture_end:
       init.capture_end = now;
-      init.capture = now - capture_begin_ms;
-      break;
-    case Point::spectrum_begin:
-      spectrum_begin_ms = now;
+      init.capture = since(Point::capture_texture_begin, now);
       break;
     case Point::spectrum_end:
-      if (!presented) draw_fft_ms += now - spectrum_begin_ms;
-      break;
-    case Point::quad_draw_begin:
-      quad_begin_ms = now;
+      if (!presented) draw_fft_ms += since(Point::spectrum_begin, now);
       break;
     case Point::quad_draw_end:
-      if (!presented) draw_quads_ms += now - quad_begin_ms;
+      if (!presented) draw_quads_ms += since(Point::quad_draw_begin, now);
       break;
     case Point::draw_frame_begin:
       draw_timed = !presented && draw_begin_ms == 0.0;
@@ -260,6 +239,7 @@ void probe::at(probe::Point point, const void* subject) {
       if (!presented) report_first_frame();
       break;
     default:
+      passed_ms[static_cast<size_t>(point)] = now;
       break;
   }
 }

@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "app/gl_window.h"
+#include "bench/app/probe_clock.h"
 #include "platform/platform.h"
 #include "probe/probe_points.h"
 
@@ -18,12 +19,6 @@ namespace {
 
 constexpr float main_phase_from_seconds = 7.0f;
 constexpr float main_phase_to_seconds = 13.0f;
-
-double now_ms() {
-  timespec now;
-  clock_gettime(CLOCK_REALTIME, &now);
-  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
 
 double start_ms = 0.0;
 bool presented = false;
@@ -35,8 +30,7 @@ bool reported = false;
 
 void probe::at(probe::Point point, const void*) {
   if (point == probe::Point::app_main_begin) {
-    const char* t0 = std::getenv("ZARNIC_T0_NS");
-    start_ms = t0 != nullptr ? static_cast<double>(std::strtoull(t0, nullptr, 10)) / 1e6 : now_ms();
+    start_ms = launch_ms(now_ms());
     return;
   }
   if (point != probe::Point::swap_end) return;
