@@ -10,11 +10,10 @@
 #include <cstdio>
 
 #include "bench/app/probe_clock.h"
+#include "platform/demo_screen.h"
 
 namespace {
 
-constexpr int screen_width = 1024;
-constexpr int screen_height = 768;
 // What the demo asks for: 8 bits per colour channel, a 32-bit depth buffer.
 constexpr int colour_bits = 8;
 constexpr int depth_bits = 32;
@@ -34,8 +33,8 @@ int main(int, char**) {
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, colour_bits);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth_bits);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_Window* window = SDL_CreateWindow("bare", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, screen_width,
-                                        screen_height, SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN);
+  SDL_Window* window = SDL_CreateWindow("bare", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, demo_screen_width,
+                                        demo_screen_height, SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN);
   if (window == nullptr) {
     std::fprintf(stderr, "SDL_CreateWindow: %s\n", SDL_GetError());
     return 1;
