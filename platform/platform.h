@@ -6,13 +6,17 @@
 // before input, at most one WM_TIMER waiting, WM_CHAR from translate, ...).
 // Each operation names the Win32 call it stands in for.
 //
-// Three backends implement this header; the build picks one at link time:
+// Four backends implement this header; the build picks one at link time:
 //   platform/sdl/     SDL2 windows, events and GL context (the Linux build)
 //   platform/win32/   the Win32 calls themselves (the Windows build)
+//   platform/web/     the page's canvas, WebGL context, fullscreen and dialogs
+//                     (the browser build)
 //   platform/script/  a scripted stand-in for tests: messages are fed by the
 //                     test, any window-creation or release step can be made
 //                     to fail, calls and message boxes are recorded, and GL
 //                     contexts are real offscreen Mesa contexts.
+// platform/common/ holds what more than one backend keeps alike: the message
+// queue and window rules, and the SDL and browser backends' window records.
 #pragma once
 
 #include <cstdint>
