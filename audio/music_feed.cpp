@@ -5,17 +5,16 @@
 
 namespace {
 
-// About 93 ms of output per step: small enough that opening a stream
-// costs little, large enough that the decoder thread wakes rarely.
-constexpr long step_output_frames = 4096;
+// Steps beyond this (24 s at 44.1 kHz) are refused: the buffers of one would
+// be tens of megabytes, and the loop offsets count in 32 bits.
+constexpr long largest_step_frames = long(1) << 20;
 
 // Writes n output frames into the ring, keeping them while the loop so far
 // fits in the short-loop buffer.
 void emit(MusicFeed& f, MusicRing& ring, const int16_t* frames, uint64_t n) {
   ring_write(ring, frames, n, f.loop_offset);
-  const uint64_t kept = f.short_loop.size() / ring_channels;
-  if (f.loop_offset + n <= kept)
-    std::copy(frames, frames + n * ring_channels, f.short_loop.begin() + f.loop_offset * ring_channels);
+  if (f.loop_offset + n <= f.short_loop_capacity)
+    std::copy(frames, frames + n * ring_channels, f.short_loop.get() + f.loop_offset * ring_channels);
   f.loop_offset += static_cast<uint32_t>(n);
 }
 
@@ -25,13 +24,13 @@ void emit(MusicFeed& f, MusicRing& ring, const int16_t* frames, uint64_t n) {
 uint64_t end_loop(MusicFeed& f, MusicRing& ring) {
   uint64_t written = 0;
   if (f.converter) {
-    const long n = pcm_converter_flush(f.converter, f.converted.data());
+    const long n = pcm_converter_flush(f.converter, f.converted.get());
     if (n < 0) {
       f.stalled = true;  // the converter has ended: the music stops here
       return 0;
     }
     if (n > 0) {
-      emit(f, ring, f.converted.data(), static_cast<uint64_t>(n));
+      emit(f, ring, f.converted.get(), static_cast<uint64_t>(n));
       written = static_cast<uint64_t>(n);
     }
   }
@@ -39,7 +38,7 @@ uint64_t end_loop(MusicFeed& f, MusicRing& ring) {
     f.stalled = true;  // nothing to loop
     return written;
   }
-  if (f.loop_offset <= f.short_loop.size() / ring_channels) {
+  if (f.loop_offset <= f.short_loop_capacity) {
     f.short_loop_frames = f.loop_offset;
     f.replaying = true;
     f.loop_offset = 0;
@@ -51,16 +50,16 @@ uint64_t end_loop(MusicFeed& f, MusicRing& ring) {
 
 }  // namespace
 
-bool feed_open(MusicFeed& f, Mp3Decoder* decoder, const Mp3Format& format, int output_rate) {
+bool feed_open(MusicFeed& f, Mp3Decoder* decoder, const Mp3Format& format, int output_rate, long step_frames) {
   f = MusicFeed{};
-  if (!decoder || format.rate <= 0 || output_rate <= 0) {
+  if (!decoder || format.rate <= 0 || output_rate <= 0 || step_frames <= 0 || step_frames > largest_step_frames) {
     mp3_decoder_close(decoder);
     return false;
   }
   f.decoder = decoder;
   f.format = format;
   const bool as_is = format.rate == output_rate && format.channels == ring_channels;
-  f.chunk_frames = std::max<long>(256, static_cast<long>(int64_t(step_output_frames) * format.rate / output_rate));
+  f.chunk_frames = std::max<long>(256, static_cast<long>(int64_t(step_frames) * format.rate / output_rate));
   if (!as_is) {
     f.converter = pcm_converter_open(format.rate, format.channels, output_rate, f.chunk_frames);
     if (!f.converter) {
@@ -69,9 +68,10 @@ bool feed_open(MusicFeed& f, Mp3Decoder* decoder, const Mp3Format& format, int o
     }
   }
   f.max_step_output = as_is ? f.chunk_frames : pcm_converter_max_output(f.converter);
-  f.decoded.assign(static_cast<size_t>(f.chunk_frames) * format.channels, 0);
-  f.converted.assign(static_cast<size_t>(f.max_step_output) * ring_channels, 0);
-  f.short_loop.assign(static_cast<size_t>(step_output_frames) * ring_channels, 0);
+  f.decoded.reset(new int16_t[static_cast<size_t>(f.chunk_frames) * format.channels]);
+  f.converted.reset(new int16_t[static_cast<size_t>(f.max_step_output) * ring_channels]);
+  f.short_loop_capacity = static_cast<uint32_t>(step_frames);
+  f.short_loop.reset(new int16_t[static_cast<size_t>(step_frames) * ring_channels]);
   return true;
 }
 
@@ -79,26 +79,26 @@ uint64_t feed_fill(MusicFeed& f, MusicRing& ring, uint64_t max_frames) {
   uint64_t total = 0;
   while (!f.stalled && total < max_frames && ring_space(ring) >= static_cast<uint64_t>(f.max_step_output)) {
     if (f.replaying) {
-      ring_write(ring, f.short_loop.data(), f.short_loop_frames, 0);
+      ring_write(ring, f.short_loop.get(), f.short_loop_frames, 0);
       total += f.short_loop_frames;
       continue;
     }
-    const long n = mp3_decoder_read(f.decoder, f.decoded.data(), f.chunk_frames);
+    const long n = mp3_decoder_read(f.decoder, f.decoded.get(), f.chunk_frames);
     if (n <= 0) {
       // The end of the audio, or a file broken from here on: what decoded
       // is the loop.
       total += end_loop(f, ring);
       continue;
     }
-    const int16_t* out = f.decoded.data();
+    const int16_t* out = f.decoded.get();
     long frames = n;
     if (f.converter) {
-      frames = pcm_converter_convert(f.converter, f.decoded.data(), n, f.converted.data());
+      frames = pcm_converter_convert(f.converter, f.decoded.get(), n, f.converted.get());
       if (frames < 0) {
         f.stalled = true;
         break;
       }
-      out = f.converted.data();
+      out = f.converted.get();
     }
     emit(f, ring, out, static_cast<uint64_t>(frames));
     total += static_cast<uint64_t>(frames);
@@ -111,7 +111,7 @@ bool feed_rewind(MusicFeed& f) {
   if (f.replaying) return true;
   // Drops whatever the converter still holds from where the loop was; a
   // converter that cannot start afresh has ended, and so has the music.
-  if (f.converter && pcm_converter_flush(f.converter, f.converted.data()) < 0) {
+  if (f.converter && pcm_converter_flush(f.converter, f.converted.get()) < 0) {
     f.stalled = true;
     return false;
   }

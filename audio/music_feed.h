@@ -11,7 +11,12 @@
 #include "audio/pcm_converter.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
+
+// Output frames one step writes by default: about 93 ms at 44.1 kHz, small
+// enough that opening a stream costs little, large enough that the decoder
+// thread wakes rarely.
+constexpr long feed_step_frames = 4096;
 
 struct MusicFeed {
   Mp3Decoder* decoder = nullptr;
@@ -19,20 +24,27 @@ struct MusicFeed {
   PcmConverter* converter = nullptr;  // null when the file is the output's format
   long chunk_frames = 0;              // file frames decoded per step
   long max_step_output = 0;           // output frames one step can write
-  std::vector<int16_t> decoded;       // one step in the file's format
-  std::vector<int16_t> converted;     // one step in the output's format
-  uint32_t loop_offset = 0;           // output frames written of the current loop
-  bool stalled = false;               // the file gives nothing more; writing stops
+  // Step buffers, never read beyond what the decoder or converter last
+  // wrote into them, so they are allocated without being cleared.
+  std::unique_ptr<int16_t[]> decoded;    // one step in the file's format
+  std::unique_ptr<int16_t[]> converted;  // one step in the output's format
+  uint32_t loop_offset = 0;              // output frames written of the current loop
+  bool stalled = false;                  // the file gives nothing more; writing stops
   // A loop no longer than one step is kept whole after its first pass and
   // written again from here, rather than decoding a few frames per rewind.
-  std::vector<int16_t> short_loop;
+  // Only its first short_loop_frames frames, all written, are ever read.
+  std::unique_ptr<int16_t[]> short_loop;
+  uint32_t short_loop_capacity = 0;  // frames
   uint32_t short_loop_frames = 0;
   bool replaying = false;
 };
 
-// Takes the decoder (and closes it on failure). False when the format
-// cannot be converted for the output.
-bool feed_open(MusicFeed& feed, Mp3Decoder* decoder, const Mp3Format& format, int output_rate);
+// Takes the decoder (and closes it on failure). A step is about step_frames
+// output frames (at least 256 file frames). False when the format cannot be
+// converted for the output or step_frames is not positive (or is over
+// a million).
+bool feed_open(MusicFeed& feed, Mp3Decoder* decoder, const Mp3Format& format, int output_rate,
+               long step_frames = feed_step_frames);
 
 // Writes whole steps into the ring while it has room for them, at most
 // max_frames (roughly: a step is not split). Returns the frames written.

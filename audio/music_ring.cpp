@@ -10,8 +10,9 @@ void ring_allocate(MusicRing& ring, uint64_t capacity, uint64_t history) {
   while (size < capacity) size <<= 1;
   ring.capacity = size;
   ring.history = std::min(history, size / 2);
-  std::vector<std::atomic<int16_t>>(size * ring_channels).swap(ring.samples);
-  std::vector<std::atomic<uint32_t>>(size).swap(ring.loop_offsets);
+  // Default-initialised: the atomics hold no value until written.
+  ring.samples.reset(new std::atomic<int16_t>[size * ring_channels]);
+  ring.loop_offsets.reset(new std::atomic<uint32_t>[size]);
   ring.written.store(0, std::memory_order_relaxed);
   ring.consumed.store(0, std::memory_order_relaxed);
 }

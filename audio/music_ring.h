@@ -11,7 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 constexpr int ring_channels = 2;
 
@@ -20,11 +20,13 @@ constexpr int ring_channels = 2;
 // (it stays `history` frames behind the device), but the main thread reads
 // the history without telling the writer, so the language's rules want
 // them atomic; on the machines we build for a relaxed access is a plain one.
+// Nobody reads a frame before it is written (see ring_holds), so the storage
+// is not cleared when it is allocated.
 struct MusicRing {
-  std::vector<std::atomic<int16_t>> samples;        // capacity frames, interleaved stereo
-  std::vector<std::atomic<uint32_t>> loop_offsets;  // per frame: output frames since its loop began
-  uint64_t capacity = 0;                            // a power of two
-  uint64_t history = 0;                             // frames kept behind `consumed`
+  std::unique_ptr<std::atomic<int16_t>[]> samples;        // capacity frames, interleaved stereo
+  std::unique_ptr<std::atomic<uint32_t>[]> loop_offsets;  // per frame: output frames since its loop began
+  uint64_t capacity = 0;                                  // a power of two
+  uint64_t history = 0;                                   // frames kept behind `consumed`
 
   std::atomic<uint64_t> written{0};   // writer: one past the last frame written
   std::atomic<uint64_t> consumed{0};  // device: one past the last frame handed on

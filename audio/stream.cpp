@@ -16,6 +16,8 @@ constexpr auto feeder_period = std::chrono::milliseconds(10);
 // fill, and how often it looks.
 constexpr auto longest_wait = std::chrono::seconds(2);
 constexpr auto wait_step = std::chrono::microseconds(200);
+// The most a ring is made with, whatever is asked for: loop offsets are 32 bits.
+constexpr uint64_t largest_ring_frames = uint64_t(1) << 31;
 // A position far beyond any track, for positions that never wrap.
 constexpr uint64_t unbounded_frames = uint64_t(1) << 62;
 
@@ -62,14 +64,20 @@ Stream::~Stream() {
   feed_close(feed);
 }
 
-Stream* make_stream(Mp3Decoder* decoder, const Mp3Format& format, int output_rate, uint64_t ring_frames) {
+Stream* make_stream(Mp3Decoder* decoder, const Mp3Format& format, int output_rate, const StreamSize& size) {
   Stream* s = new Stream;
-  if (!feed_open(s->feed, decoder, format, output_rate)) {
+  if (!feed_open(s->feed, decoder, format, output_rate, size.step_frames)) {
     delete s;
     return nullptr;
   }
   s->output_rate = output_rate;
-  // A quarter of the ring keeps what was played.
+  // A quarter of the ring keeps what was played; the rest must take a step
+  // while an output that waits for the decoder is up to a spectrum window
+  // ahead of what it released, or that output would stop short.
+  const uint64_t least = static_cast<uint64_t>(s->feed.max_step_output) + spectrum_input_samples;
+  uint64_t ring_frames = 1;
+  while ((ring_frames < size.ring_frames || ring_frames - ring_frames / 4 < least) && ring_frames < largest_ring_frames)
+    ring_frames <<= 1;
   ring_allocate(s->ring, ring_frames, ring_frames / 4);
   // The first step now, so the device has something the moment play starts.
   feed_fill(s->feed, s->ring, 1);
@@ -113,7 +121,6 @@ void feed_through(Stream& s, uint64_t index) {
   }
   s.feed_stalled.store(s.feed.stalled, std::memory_order_release);
 }
-
 
 // Waits until the decoder thread has written beyond `read`, has nothing
 // more to give, or has taken too long; without a decoder thread, decodes

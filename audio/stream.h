@@ -74,13 +74,23 @@ struct Stream {
 // 1024 frames) and the output's buffering reach back.
 constexpr uint64_t stream_ring_frames = 65536;
 
+// How a stream decodes: output frames per step, and the ring's size. The
+// program uses the defaults; something that plays only a few buffers (the
+// fuzz target) asks for small ones, so that each stream costs little.
+struct StreamSize {
+  long step_frames = feed_step_frames;
+  // Raised where needed (to a power of two) so that the ring takes a whole
+  // step beside the history it keeps and the spectrum window's width of
+  // frames an output waiting for the decoder may hold unreleased.
+  uint64_t ring_frames = stream_ring_frames;
+};
+
 // Makes a stream of the decoder's file for an output at output_rate and
 // decodes its first step, so that playback can start at once. Takes the
-// decoder; null (decoder closed) when the format cannot be converted or
-// nothing decodes. A smaller ring (at least 16384 frames, to hold a step at
-// any rate) serves the fuzz target, which plays only a few buffers.
+// decoder; null (decoder closed) when the format cannot be converted, the
+// step is not positive or nothing decodes.
 Stream* make_stream(Mp3Decoder* decoder, const Mp3Format& format, int output_rate,
-                    uint64_t ring_frames = stream_ring_frames);
+                    const StreamSize& size = StreamSize{});
 
 // Starts the decoder thread, which keeps the ring filled from then on.
 void start_feeder(Stream& s);

@@ -107,12 +107,12 @@ struct OpenedTrack {
   std::vector<int16_t> expected;
   Stream* stream = nullptr;
 };
-OpenedTrack open_track(const Track& t) {
+OpenedTrack open_track(const Track& t, const StreamSize& size = StreamSize{}) {
   OpenedTrack o;
   if (!decode_mp3_memory(t.mp3.data(), t.mp3.size(), &o.pcm)) return o;
   o.expected = whole_for_output(o.pcm);
   Mp3Format format;
-  o.stream = make_stream(mp3_decoder_open_memory(t.mp3.data(), t.mp3.size(), &format), format, output_rate);
+  o.stream = make_stream(mp3_decoder_open_memory(t.mp3.data(), t.mp3.size(), &format), format, output_rate, size);
   return o;
 }
 
@@ -176,15 +176,22 @@ TEST(StreamedMusic, WithoutADecoderThreadAnOutputNobodyHearsDecodesWhatItTakesAn
   // The silent output and the capture clock wait for the decoder; a stream
   // that has no decoder thread is decoded by them on their own thread, as
   // far as each buffer needs (and the spectrum's half window past it),
-  // across loop wraps, a short loop and a restart.
+  // across loop wraps, a short loop and a restart. Each track with the
+  // program's sizes, then with small steps in the smallest ring they allow
+  // (which at 8 kHz must grow past what the step alone needs: the converter
+  // writes five and a half output frames for each file frame).
   const std::vector<Track> tracks = {
       {"44.1 kHz stereo", encode_mp3(make_test_signal(20011, 44100, 2), 44100, 2)},
       {"22.05 kHz mono", encode_mp3(make_test_signal(9001, 22050, 1), 22050, 1)},
+      {"8 kHz mono", encode_mp3(make_test_signal(4001, 8000, 1), 8000, 1)},
       {"shorter than a step", encode_mp3(make_test_signal(1500, 44100, 2), 44100, 2)},
   };
-  for (const Track& t : tracks) {
-    SCOPED_TRACE(t.name);
-    OpenedTrack o = open_track(t);
+  const StreamSize sizes[] = {StreamSize{}, StreamSize{512, 1}};
+  for (size_t c = 0; c < 2 * tracks.size(); ++c) {
+    const Track& t = tracks[c % tracks.size()];
+    const StreamSize& size = sizes[c / tracks.size()];
+    SCOPED_TRACE(std::string(t.name) + ", steps of " + std::to_string(size.step_frames) + " frames");
+    OpenedTrack o = open_track(t, size);
     ASSERT_FALSE(o.expected.empty());
     ASSERT_NE(o.stream, nullptr);
     Stream* s = o.stream;
@@ -231,6 +238,11 @@ TEST(StreamedMusic, OpeningDecodesOnlyTheFirstMomentsAndRefusesWhatDoesNotDecode
     EXPECT_EQ(make_stream(d, format, output_rate), nullptr);
   }
   EXPECT_EQ(make_stream(nullptr, format, output_rate), nullptr);
+  for (long step : {0L, -1L}) {
+    EXPECT_EQ(make_stream(mp3_decoder_open_memory(mp3.data(), mp3.size(), &format), format, output_rate, {step, 1}),
+              nullptr)
+        << "a step of " << step << " frames";
+  }
 }
 
 }  // namespace
