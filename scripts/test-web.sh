@@ -28,13 +28,18 @@ copy_page "$broken/dist"
 pack_data "$broken/work/data" "$broken/dist"
 
 # The test programs: the GL-gaps scene drawn by native Mesa and the music
-# played natively, then both built for the page.
+# played natively, then both built for the page; and the shared contract
+# tests of the platform layer and the audio output on the browser's backends.
 probes=build-web/probes
 rm -rf "$probes" && mkdir -p "$probes"
 "$host/tests/web/web_gl_gaps_native" "$probes/gl_gaps_native.ppm"
 "$host/tests/web/web_music_native" "$probes/music_native.txt"
-cmake --build build-web --target web_gl_gaps_probe web_music_probe -j2 >/dev/null
-cp build-web/tests/web/web_gl_gaps_probe.* build-web/tests/web/web_music_probe.* "$probes/"
+page_programs=(web_gl_gaps_probe web_music_probe web_platform_contract web_audio_output_contract
+  web_audio_output_contract_no_web_audio)
+cmake --build build-web --target "${page_programs[@]}" -j2 >/dev/null
+for program in "${page_programs[@]}"; do
+  cp build-web/tests/web/"$program".* "$probes/"
+done
 cp tests/web/probe.html "$probes/index.html"
 
 serve dist/web

@@ -20,6 +20,10 @@ bool screen_mode(int* width, int* height);
 // fed by the test.
 bool timer_ticks_by_itself();
 
+// Whether the GL offers the compiled-vertex-array lock (glLockArraysEXT);
+// where it does not, the mesh draws without it.
+bool offers_lock_arrays();
+
 // Arranges for the next message box captioned `caption` to be answered with
 // `button`; false where no box can be shown (the answer is then 0).
 bool answer_next_box(const char* caption, int button);

@@ -17,6 +17,8 @@ bool screen_mode(int* width, int* height) {
 
 bool timer_ticks_by_itself() { return false; }
 
+bool offers_lock_arrays() { return true; }
+
 bool answer_next_box(const char*, int button) {
   platform::script::answer_message_boxes({button});
   return true;

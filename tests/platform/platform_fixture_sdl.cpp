@@ -11,6 +11,8 @@ bool screen_mode(int*, int*) { return false; }
 
 bool timer_ticks_by_itself() { return true; }
 
+bool offers_lock_arrays() { return true; }
+
 bool answer_next_box(const char*, int) { return false; }
 
 bool box_done(std::string*) { return false; }

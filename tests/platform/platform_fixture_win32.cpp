@@ -29,6 +29,8 @@ bool screen_mode(int* width, int* height) {
 
 bool timer_ticks_by_itself() { return true; }
 
+bool offers_lock_arrays() { return true; }
+
 bool answer_next_box(const char* caption, int button) {
   answered = false;
   shown.clear();

@@ -269,10 +269,44 @@ async function music_run(browser) {
   await page.close();
 }
 
+// The shared contract tests of the platform layer and the audio output,
+// built against the browser's backends and run in the probe page: one check
+// per case, a skipped case with the reason it gives.
+const contract_programs = {
+  web_platform_contract: 'platform_contract.web.',
+  web_audio_output_contract: 'audio_output.web.',
+  web_audio_output_contract_no_web_audio: 'audio_output.web_no_web_audio.',
+};
+async function contract_runs(browser) {
+  for (const [program, prefix] of Object.entries(contract_programs)) {
+    const page = await browser.newPage();
+    const log = [];
+    page.on('pageerror', (error) => log.push(`page error: ${error.message}`));
+    page.on('console', (message) => log.push(message.text()));
+    await page.goto(probes_url + '?program=' + program);
+    try {
+      await wait_for(page, () => window.zarnic_gtest_exit !== undefined, 180);
+    } catch (error) {
+      log.forEach((line) => console.log(`# ${line}`));
+      throw error;
+    }
+    const cases = await page.evaluate(() => window.zarnic_gtest_cases);
+    for (const {name, status, message} of cases) {
+      if (status === 'skipped') {
+        check(`${prefix}${name} # skipped: ${message.trim() || 'no reason given'}`, true);
+      } else {
+        check(prefix + name, status === 'passed', message);
+      }
+    }
+    if (cases.length === 0) check(`${program}: its cases`, false, 'no case ran');
+    await page.close();
+  }
+}
+
 (async () => {
   const browser = await launch_browser();
   const runs = [];
-  if (probes_url) runs.push(gl_gaps_run, music_run);
+  if (probes_url) runs.push(contract_runs, gl_gaps_run, music_run);
   if (!process.env.ZARNIC_WEB_ONLY_PROBES) runs.push(whole_run, escape_run, hidden_run, refused_runs);
   if (broken_url && !process.env.ZARNIC_WEB_ONLY_PROBES) runs.push(broken_data_run);
   try {
