@@ -73,5 +73,5 @@ status=0
 run_one fuzz_mesh_reader mesh 1000000 4096 mesh.dict yes || status=1
 run_one fuzz_picture_decode picture 150000 4096 picture.dict no || status=1
 run_one fuzz_mp3_frames mp3 200000 16384 mp3.dict yes || status=1
-run_one fuzz_mp3_decode mp3 50000 16384 mp3.dict yes || status=1
+run_one fuzz_mp3_decode mp3 120000 16384 mp3.dict yes || status=1
 exit $status
