@@ -29,6 +29,20 @@ struct TexGen {
 
 TexGen texgen;
 
+// The level-0 image a copy from the frame last defined in a 2D texture:
+// while the texture keeps it, another copy of that size and format only
+// replaces its texels. A name not listed is copied with a redefinition.
+struct CopiedImage {
+  GLuint texture = 0;
+  GLenum internal_format = 0;
+  GLsizei width = 0;
+  GLsizei height = 0;
+};
+
+// The show copies into one texture; a few more cost nothing.
+constexpr int max_copied_images = 8;
+CopiedImage copied_images[max_copied_images];
+
 // ---------------------------------------------------------------------------
 // Functions.
 
@@ -82,6 +96,24 @@ void sphere_map(float x, float y, float z, float* s, float* t) {
   const float scale = twice_length > 0.0f ? 1.0f / twice_length : 0.0f;
   *s = r[0] * scale + 0.5f;
   *t = r[1] * scale + 0.5f;
+}
+
+GLuint bound_texture_2d() {
+  GLint name = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+  return static_cast<GLuint>(name);
+}
+
+CopiedImage* copied_image_of(GLuint texture) {
+  for (CopiedImage& image : copied_images) {
+    if (image.texture == texture) return &image;
+  }
+  return nullptr;
+}
+
+// The bound texture's level 0 is defined anew (or the texture deleted).
+void forget_copied_image(GLuint texture) {
+  if (CopiedImage* image = copied_image_of(texture)) *image = CopiedImage{};
 }
 
 }  // namespace
@@ -150,6 +182,7 @@ void zarnic_web_vertex_3f(GLfloat x, GLfloat y, GLfloat z) {
 
 void zarnic_web_tex_image_2d(GLenum target, GLint level, GLint internal_format, GLsizei width, GLsizei height,
                              GLint border, GLenum format, GLenum type, const void* pixels) {
+  if (target == GL_TEXTURE_2D && level == 0) forget_copied_image(bound_texture_2d());
   // The component counts of GL 1.0 stand for the base formats.
   GLenum base = static_cast<GLenum>(internal_format);
   if (internal_format == 3) base = GL_RGB;
@@ -192,4 +225,29 @@ void glTexCoord2d(GLdouble s, GLdouble t) { zarnic_web_tex_coord_2f(static_cast<
 
 void zarnic_web_hint(GLenum target, GLenum mode) {
   if (target != GL_PERSPECTIVE_CORRECTION_HINT) glHint(target, mode);
+}
+
+void zarnic_web_copy_tex_image_2d(GLenum target, GLint level, GLenum internal_format, GLint x, GLint y, GLsizei width,
+                                  GLsizei height, GLint border) {
+  const GLuint texture = target == GL_TEXTURE_2D ? bound_texture_2d() : 0;
+  if (texture == 0 || level != 0 || border != 0 || width <= 0 || height <= 0) {
+    glCopyTexImage2D(target, level, internal_format, x, y, width, height, border);
+    return;
+  }
+  CopiedImage* image = copied_image_of(texture);
+  if (image != nullptr && image->internal_format == internal_format && image->width == width &&
+      image->height == height) {
+    glCopyTexSubImage2D(target, level, 0, 0, x, y, width, height);
+    return;
+  }
+  glCopyTexImage2D(target, level, internal_format, x, y, width, height, border);
+  if (image == nullptr) image = copied_image_of(0);
+  if (image != nullptr) *image = CopiedImage{texture, internal_format, width, height};
+}
+
+void zarnic_web_delete_textures(GLsizei count, const GLuint* textures) {
+  for (GLsizei i = 0; textures != nullptr && i < count; ++i) {
+    if (textures[i] != 0) forget_copied_image(textures[i]);
+  }
+  glDeleteTextures(count, textures);
 }

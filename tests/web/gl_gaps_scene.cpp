@@ -64,6 +64,39 @@ void draw_sphere_mapped_ball(float radius, int slices, int stacks) {
   glEnd();
 }
 
+// Copies the frame twice into one texture, the second time from another
+// place but with the same size and format (as the show's capture does every
+// frame), and shows the texture in the top left corner: it must hold the
+// second copy.
+void show_copied_twice() {
+  constexpr int copy_size = 64;
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 40, 120, copy_size, copy_size, 0);
+  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 150, 100, copy_size, copy_size, 0);
+  glDisable(GL_DEPTH_TEST);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  const float right = -1.0f + 2.0f * copy_size / gl_gaps_scene_size;
+  const float bottom = 1.0f - 2.0f * copy_size / gl_gaps_scene_size;
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex3f(-1.0f, bottom, 0.0f);
+  glTexCoord2f(1.0f, 0.0f);
+  glVertex3f(right, bottom, 0.0f);
+  glTexCoord2f(1.0f, 1.0f);
+  glVertex3f(right, 1.0f, 0.0f);
+  glTexCoord2f(0.0f, 1.0f);
+  glVertex3f(-1.0f, 1.0f, 0.0f);
+  glEnd();
+  glDeleteTextures(1, &texture);
+}
+
 }  // namespace
 
 void draw_gl_gaps_scene() {
@@ -106,5 +139,6 @@ void draw_gl_gaps_scene() {
   draw_sphere_mapped_ball(0.6f, 24, 16);
   glDisable(GL_TEXTURE_GEN_S);
   glDisable(GL_TEXTURE_GEN_T);
+  show_copied_twice();
   glFinish();
 }
