@@ -41,6 +41,10 @@ int16_t page_buffer[buffer_frames * platform::audio_output_channels];
 EM_JS(int, start_page_audio, (int rate, int frames), {
   var context = Module['zarnic_audio_context'];
   if (!context || context.sampleRate != rate || context.state == 'closed') {
+    // A context at another rate is let go of, not left running: a page may
+    // hold only a few at a time, and each keeps its audio thread.
+    if (context && context.state != 'closed') context.close();
+    Module['zarnic_audio_context'] = null;
     try {
       context = new AudioContext({sampleRate : rate, latencyHint : 'interactive'});
     } catch (e) {
