@@ -9,7 +9,7 @@
 
 const {execFileSync} = require('child_process');
 const path = require('path');
-const {launch_browser, open_page, start_by_click, wait_for} = require(path.join(__dirname, '../../tests/web/web_page'));
+const {with_started_page, wait_after_first_frame} = require(path.join(__dirname, '../../tests/web/web_page'));
 
 function renderer_rss_mb(browser_pid) {
   // Every process below the browser's that is a renderer (the page's).
@@ -32,28 +32,20 @@ function renderer_rss_mb(browser_pid) {
              .reduce((sum, p) => sum + p.rss, 0) / 1024;
 }
 
-(async () => {
-  const browser = await launch_browser();
-  try {
-    const page = await open_page(browser, process.argv[2]);
-    await start_by_click(page);
-    const since_first = (s) => wait_for(page, (t) => window.zarnic_first_frame_ms !== null &&
-        performance.now() - window.zarnic_first_frame_ms >= t * 1000, 60, s);
-    await since_first(6);
-    const start = await page.evaluate(() => [window.zarnic_frames, performance.now()]);
-    await since_first(10);
-    const memory = await page.evaluate(() => ({wasm: Module.wasmMemory.buffer.byteLength,
-                                                heap: performance.memory ? performance.memory.usedJSHeapSize : 0}));
-    const rss = renderer_rss_mb(browser.process().pid);
-    await since_first(12);
-    const end = await page.evaluate(() => [window.zarnic_frames, performance.now(),
-                                           window.zarnic_first_frame_ms - window.zarnic_click_ms]);
-    console.log(`main_phase_fps ${((end[0] - start[0]) / ((end[1] - start[1]) / 1000)).toFixed(2)}`);
-    console.log(`click_to_first_frame_ms ${end[2].toFixed(0)}`);
-    console.log(`wasm_memory_mb ${(memory.wasm / 1048576).toFixed(0)}`);
-    console.log(`js_heap_mb ${(memory.heap / 1048576).toFixed(1)}`);
-    console.log(`renderer_rss_mb ${rss.toFixed(0)}`);
-  } finally {
-    await browser.close();
-  }
-})();
+with_started_page(process.argv[2], async (page, browser) => {
+  const since_first = (s) => wait_after_first_frame(page, s);
+  await since_first(6);
+  const start = await page.evaluate(() => [window.zarnic_frames, performance.now()]);
+  await since_first(10);
+  const memory = await page.evaluate(() => ({wasm: Module.wasmMemory.buffer.byteLength,
+                                              heap: performance.memory ? performance.memory.usedJSHeapSize : 0}));
+  const rss = renderer_rss_mb(browser.process().pid);
+  await since_first(12);
+  const end = await page.evaluate(() => [window.zarnic_frames, performance.now(),
+                                         window.zarnic_first_frame_ms - window.zarnic_click_ms]);
+  console.log(`main_phase_fps ${((end[0] - start[0]) / ((end[1] - start[1]) / 1000)).toFixed(2)}`);
+  console.log(`click_to_first_frame_ms ${end[2].toFixed(0)}`);
+  console.log(`wasm_memory_mb ${(memory.wasm / 1048576).toFixed(0)}`);
+  console.log(`js_heap_mb ${(memory.heap / 1048576).toFixed(1)}`);
+  console.log(`renderer_rss_mb ${rss.toFixed(0)}`);
+});

@@ -64,6 +64,25 @@ async function wait_for(page, predicate, seconds, arg) {
   await page.waitForFunction(predicate, {timeout: seconds * 1000, polling: 50}, arg);
 }
 
+// Runs `body(page, browser)` on the page at url, started by a click, in a
+// browser of its own that is closed afterwards, whatever body does.
+async function with_started_page(url, body) {
+  const browser = await launch_browser();
+  try {
+    const page = await open_page(browser, url);
+    await start_by_click(page);
+    await body(page, browser);
+  } finally {
+    await browser.close();
+  }
+}
+
+// Waits until `seconds` have passed since the program's first drawn frame.
+async function wait_after_first_frame(page, seconds) {
+  await wait_for(page, (s) => window.zarnic_first_frame_ms !== null &&
+      performance.now() - window.zarnic_first_frame_ms >= s * 1000, 60, seconds);
+}
+
 async function wait_for_exit(page, seconds) {
   await wait_for(page, () => window.zarnic_exit_code !== null, seconds);
   return page.evaluate(() => window.zarnic_exit_code);
@@ -83,5 +102,5 @@ async function hold_escape(page, frame = page) {
   return wait_for_exit(frame, 30);
 }
 
-module.exports = {launch_browser, open_page, open_embedded, start_by_click, wait_for, wait_for_exit, hold_escape,
-                  sleep};
+module.exports = {launch_browser, open_page, open_embedded, start_by_click, with_started_page, wait_for,
+                  wait_after_first_frame, wait_for_exit, hold_escape, sleep};

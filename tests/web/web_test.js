@@ -9,8 +9,8 @@
 const fs = require('fs');
 const path = require('path');
 const {PNG} = require('pngjs');
-const {launch_browser, open_page, open_embedded, start_by_click, wait_for, wait_for_exit, hold_escape, sleep} =
-    require('./web_page');
+const {launch_browser, open_page, open_embedded, start_by_click, wait_for, wait_after_first_frame, wait_for_exit,
+       hold_escape, sleep} = require('./web_page');
 
 const root = path.resolve(__dirname, '../..');
 const [url, broken_url, probes_url, probes_dir] = process.argv.slice(2);
@@ -80,8 +80,7 @@ function brightest(png, top, bottom) {
 
 // Screenshots are kept for a look afterwards in ZARNIC_WEB_SHOTS, if set.
 async function screenshot_at(page, seconds_after_first_frame, name) {
-  await wait_for(page, (s) => window.zarnic_first_frame_ms !== null &&
-      performance.now() - window.zarnic_first_frame_ms >= s * 1000, 60, seconds_after_first_frame);
+  await wait_after_first_frame(page, seconds_after_first_frame);
   const buffer = await page.screenshot({type: 'png'});
   if (process.env.ZARNIC_WEB_SHOTS) {
     fs.mkdirSync(process.env.ZARNIC_WEB_SHOTS, {recursive: true});
