@@ -140,8 +140,8 @@ Image paint_sphere_texture() {
   // Twelve nested spheres add up to two dozen layers of this picture, so it
   // is mostly black: thin lines and small nodes that turn into a moire of
   // rotating rings rather than a white haze.
-  const int size = 256;
-  return paint_square(size, [size](float u, float v) {
+  constexpr int size = 256;
+  return paint_square(size, [](float u, float v) {
     // Distances in pixels to the nearest meridian (12) and parallel (6).
     const float du = line_distance(u * 12.0f) * size / 12.0f;
     const float dv = line_distance(v * 6.0f) * size / 6.0f;
